@@ -1,0 +1,76 @@
+"""Renders a gallery of widgets drawn with curvix to a PNG, headless.
+
+Run with ``make demo``; the picture is written to demo-output/gallery.png.
+"""
+
+import os
+import pathlib
+import sys
+
+os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
+os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
+
+import pygame
+
+from zuvo_ui.fast.shapes import curvix
+
+OUTPUT = pathlib.Path(__file__).resolve().parent.parent / "demo-output" / "gallery.png"
+BACKGROUND = (236, 239, 244)
+
+
+def label(canvas, font, text, pos, color=(40, 44, 52)):
+    canvas.blit(font.render(text, True, color), pos)
+
+
+def buttons(canvas, font, top):
+    label(canvas, font, "Buttons: create_rounded_rect_surface", (24, top))
+    colours = [(52, 101, 164), (78, 154, 6), (204, 0, 0), (117, 80, 123, 200)]
+    for i, colour in enumerate(colours):
+        surf = curvix.create_rounded_rect_surface((150, 44), [10, 10, 10, 10], colour)
+        canvas.blit(surf, (24 + i * 170, top + 28))
+        label(canvas, font, "Button %d" % (i + 1), (54 + i * 170, top + 40), (255, 255, 255))
+
+
+def pills(canvas, font, top):
+    label(canvas, font, "Pills and mixed corners", (24, top))
+    shapes = [
+        ((160, 36), (100, 100, 100, 100), (32, 74, 135)),
+        ((120, 36), (18, 0, 18, 0), (245, 121, 0)),
+        ((120, 36), (0, 18, 0, 18), (193, 125, 17)),
+        ((36, 36), (18, 18, 18, 18), (92, 53, 102)),
+        ((120, 36), (2.7, 2.7, 2.7, 2.7), (46, 52, 54)),
+    ]
+    x = 24
+    for size, radii, colour in shapes:
+        canvas.blit(curvix.create_rounded_rect_surface(size, radii, colour), (x, top + 28))
+        x += size[0] + 20
+
+
+def cards(canvas, font, top):
+    label(canvas, font, "Cards with outlines: create_outlined_rounded_rect_sdf", (24, top))
+    for i, (width, colour) in enumerate([(1, (46, 52, 54)), (1.5, (52, 101, 164)),
+                                         (2, (204, 0, 0, 200)), (4, (78, 154, 6))]):
+        x = 24 + i * 170
+        card = curvix.create_rounded_rect_surface((150, 100), (14, 14, 14, 14), (255, 255, 255))
+        canvas.blit(card, (x, top + 28))
+        outline = curvix.create_outlined_rounded_rect_sdf((150, 100), 14, width, colour)
+        canvas.blit(outline, (x, top + 28))
+        label(canvas, font, "stroke %s" % width, (x + 36, top + 68))
+
+
+def main():
+    pygame.init()
+    font = pygame.font.Font(None, 22)
+    canvas = pygame.Surface((720, 420), pygame.SRCALPHA)
+    canvas.fill(BACKGROUND)
+    buttons(canvas, font, 16)
+    pills(canvas, font, 116)
+    cards(canvas, font, 206)
+    OUTPUT.parent.mkdir(parents=True, exist_ok=True)
+    pygame.image.save(canvas, str(OUTPUT))
+    print("gallery written to %s" % OUTPUT)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,1 @@
+"""Test helpers of the stand-in host toolkit (never shipped with the fast layer)."""

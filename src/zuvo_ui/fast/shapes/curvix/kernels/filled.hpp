@@ -1,0 +1,29 @@
+// The corner pass of the filled rounded-rectangle generator.  No Python.
+//
+// The surface has already been filled with the colour; only the alpha of the
+// four corner squares is rewritten, from a rounded-box signed distance with a
+// one-pixel ramp centred on the edge, scaled by the colour's alpha.
+#pragma once
+
+#include <cstdint>
+
+#include "../../../support/plane.hpp"
+#include "corners.hpp"
+
+namespace zuvo::curvix {
+
+struct FilledShape {
+    std::int32_t width = 0, height = 0;
+    std::int32_t alpha_base = 255;
+    CornerRadii radii;
+    // Derived from the size, each formed in double precision and rounded once.
+    float half_w = 0, half_h = 0, min_dim = 0, center_x = 0, center_y = 0;
+};
+
+FilledShape make_filled_shape(std::int32_t width, std::int32_t height, CornerRadii radii,
+                              std::int32_t alpha_base) noexcept;
+
+// Rewrites the alpha of the four corner squares; `alpha` is width x height.
+void round_filled_corners(const Plane& alpha, const FilledShape& shape) noexcept;
+
+}  // namespace zuvo::curvix

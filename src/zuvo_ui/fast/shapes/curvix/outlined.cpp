@@ -1,0 +1,139 @@
+// The outlined rounded-rectangle generator and its memoised entry points.
+#include <cmath>
+
+#include "../../support/args.hpp"
+#include "../../support/convert.hpp"
+#include "entry_points.hpp"
+#include "kernels/outlined.hpp"
+#include "state.hpp"
+
+namespace zuvo::curvix {
+namespace {
+
+constexpr Signature generator_sig{"_create_outlined_rounded_rect_sdf",
+                                  "zuvo_ui.fast.shapes.curvix._create_outlined_rounded_rect_sdf",
+                                  std::array{"size", "radius", "width", "color"}, 4};
+constexpr Signature cached_sig{"_get_cached_outlined_rounded_rect_sdf",
+                               "zuvo_ui.fast.shapes.curvix._get_cached_outlined_rounded_rect_sdf",
+                               std::array{"size", "radius", "width", "color"}, 4};
+constexpr Signature public_sig{"create_outlined_rounded_rect_sdf",
+                               "zuvo_ui.fast.shapes.curvix.create_outlined_rounded_rect_sdf",
+                               std::array{"size", "radius", "width", "color"}, 4};
+
+struct OutlineArgs {
+    PyObject* size;
+    std::int32_t radius;
+    float width;
+    PyObject* color;
+};
+
+// The conversions and checks of both the generator and the memoised function.
+template <typename Sig>
+std::optional<OutlineArgs> convert_args(const Sig& sig, PyObject* const* args, Py_ssize_t nargs,
+                                        PyObject* kwnames) {
+    std::array<PyObject*, 4> a;
+    if (!parse_args(sig, args, nargs, kwnames, a)) return std::nullopt;
+    const auto radius = to_int32(a[1]);
+    if (!radius) return std::nullopt;
+    const auto width = to_float(a[2]);
+    if (!width) return std::nullopt;
+    if (!check_exact_or_none(a[0], &PyTuple_Type, "size") ||
+        !check_exact_or_none(a[3], &PyTuple_Type, "color")) {
+        return std::nullopt;
+    }
+    return OutlineArgs{a[0], *radius, *width, a[3]};
+}
+
+Ref generate(const OutlineArgs& in) {
+    if (in.size == Py_None) {
+        raise_none_not_subscriptable();
+        return {};
+    }
+    if (PyTuple_GET_SIZE(in.size) < 2) {
+        PyErr_SetString(PyExc_IndexError, "tuple index out of range");
+        return {};
+    }
+    // The band and corner ranges are clipped to the surface, but a NaN or
+    // infinite width has no meaningful stroke at all.
+    if (!std::isfinite(in.width)) {
+        PyErr_SetString(PyExc_ValueError, "width must be a finite number");
+        return {};
+    }
+    const auto w = python_int_to_int32(PyTuple_GET_ITEM(in.size, 0));
+    if (!w) return {};
+    const auto h = python_int_to_int32(PyTuple_GET_ITEM(in.size, 1));
+    if (!h) return {};
+
+    const Ref pygame = pygame_module();
+    if (!pygame) return {};
+    Ref surf = new_surface(pygame.get(), *w, *h);
+    if (!surf || !fill(surf.get(), names.transparent)) return {};
+    const auto colour = colour_view(pygame.get(), surf.get(), *w, *h);
+    if (!colour) return {};
+    const auto alpha = alpha_view(pygame.get(), surf.get(), *w, *h);
+    if (!alpha) return {};
+
+    if (in.color == Py_None) {
+        raise_none_has_no_len();
+        return {};
+    }
+    const Py_ssize_t n_items = PyTuple_GET_SIZE(in.color);
+    std::int32_t alpha_base = 255;
+    if (n_items >= 4) {
+        const auto a = to_int32(PyTuple_GET_ITEM(in.color, 3));
+        if (!a) return {};
+        alpha_base = *a;
+    }
+    if (alpha_base == 0) return surf;
+    if (n_items < 3) {
+        PyErr_SetString(PyExc_IndexError, "tuple index out of range");
+        return {};
+    }
+    std::uint8_t rgb[3];
+    for (Py_ssize_t i = 0; i < 3; ++i) {
+        const auto c = to_uint8(PyTuple_GET_ITEM(in.color, i));
+        if (!c) return {};
+        rgb[i] = *c;
+    }
+
+    const OutlineShape shape = make_outline_shape(*w, *h, in.radius, in.width, alpha_base,
+                                                  rgb[0], rgb[1], rgb[2]);
+    const PixelPlanes planes = planes_of(*colour, *alpha);
+    {
+        ReleaseGil unlocked;
+        paint_outline_bands(planes, shape);
+    }
+    {
+        ReleaseGil unlocked;
+        paint_outline_corners(planes, shape);
+    }
+    return surf;
+}
+
+}  // namespace
+
+PyObject* create_outlined_rounded_rect_sdf_direct(PyObject*, PyObject* const* args,
+                                                  Py_ssize_t nargs, PyObject* kwnames) {
+    const auto in = convert_args(generator_sig, args, nargs, kwnames);
+    if (!in) return traced({}, generator_sig.qualname);
+    return traced(generate(*in), generator_sig.qualname);
+}
+
+PyObject* get_cached_outlined_rounded_rect_sdf(PyObject*, PyObject* const* args,
+                                               Py_ssize_t nargs, PyObject* kwnames) {
+    const auto in = convert_args(cached_sig, args, nargs, kwnames);
+    if (!in) return traced({}, cached_sig.qualname);
+    Ref surf = Ref::steal(traced(generate(*in), generator_sig.qualname));
+    return traced(std::move(surf), cached_sig.qualname);
+}
+
+PyObject* create_outlined_rounded_rect_sdf(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                           PyObject* kwnames) {
+    std::array<PyObject*, 4> a;
+    if (!parse_args(public_sig, args, nargs, kwnames, a)) return traced({}, public_sig.qualname);
+    const Ref cached = module_global(names.get_cached_outlined);
+    if (!cached) return traced({}, public_sig.qualname);
+    return traced(call(cached.get(), a[0], a[1], a[2], a[3]), public_sig.qualname);
+}
+
+}  // namespace zuvo::curvix

@@ -1,0 +1,148 @@
+#include "state.hpp"
+
+#include "../../support/convert.hpp"
+#include "../../support/module.hpp"
+
+namespace zuvo::curvix {
+
+Names names{};
+PyObject* module_dict = nullptr;
+
+bool init_names() {
+    struct Entry {
+        PyObject** slot;
+        const char* text;
+    };
+    const Entry entries[] = {
+        {&names.md, "md"},
+        {&names.pygame, "pygame"},
+        {&names.Surface, "Surface"},
+        {&names.SRCALPHA, "SRCALPHA"},
+        {&names.surfarray, "surfarray"},
+        {&names.pixels3d, "pixels3d"},
+        {&names.pixels_alpha, "pixels_alpha"},
+        {&names.fill, "fill"},
+        {&names.get_width, "get_width"},
+        {&names.get_height, "get_height"},
+        {&names.get_cached_filled, "_get_cached_rounded_rect_surface"},
+        {&names.get_cached_outlined, "_get_cached_outlined_rounded_rect_sdf"},
+    };
+    for (const Entry& e : entries) {
+        if (*e.slot) continue;
+        *e.slot = PyUnicode_InternFromString(e.text);
+        if (!*e.slot) return false;
+    }
+    if (!names.transparent) names.transparent = Py_BuildValue("(iiii)", 0, 0, 0, 0);
+    return names.transparent != nullptr;
+}
+
+Ref module_global(PyObject* name) {
+    PyObject* value = PyDict_GetItemWithError(module_dict, name);
+    if (!value && !PyErr_Occurred()) value = PyDict_GetItemWithError(PyEval_GetBuiltins(), name);
+    if (value) return Ref::borrow(value);
+    if (!PyErr_Occurred()) PyErr_Format(PyExc_NameError, "name '%U' is not defined", name);
+    return {};
+}
+
+Ref pygame_module() {
+    const Ref md = module_global(names.md);
+    if (!md) return {};
+    return getattr(md.get(), names.pygame);
+}
+
+Ref new_surface(PyObject* pygame, std::int32_t width, std::int32_t height) {
+    const Ref surface_type = getattr(pygame, names.Surface);
+    if (!surface_type) return {};
+    const Ref flags = getattr(pygame, names.SRCALPHA);
+    if (!flags) return {};
+    const Ref size = Ref::steal(Py_BuildValue("(ii)", width, height));
+    if (!size) return {};
+    return call(surface_type.get(), size.get(), flags.get());
+}
+
+bool fill(PyObject* surf, PyObject* color) {
+    return static_cast<bool>(call_method(surf, names.fill, color));
+}
+
+std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method) {
+    const Ref value = call_method(surf, method);
+    if (!value) return std::nullopt;
+    return to_int32(value.get());
+}
+
+namespace {
+
+std::optional<ByteView> view(PyObject* pygame, PyObject* surf, PyObject* which, int ndim,
+                             std::int32_t width, std::int32_t height, const char* what) {
+    const Ref surfarray = getattr(pygame, names.surfarray);
+    if (!surfarray) return std::nullopt;
+    const Ref getter = getattr(surfarray.get(), which);
+    if (!getter) return std::nullopt;
+    Ref array = call(getter.get(), surf);
+    if (!array) return std::nullopt;
+    auto v = ByteView::acquire(std::move(array), ndim);
+    if (!v || !v->fits(width, height, what)) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+std::optional<ByteView> colour_view(PyObject* pygame, PyObject* surf, std::int32_t width,
+                                    std::int32_t height) {
+    return view(pygame, surf, names.pixels3d, 3, width, height, "pixels3d");
+}
+
+std::optional<ByteView> alpha_view(PyObject* pygame, PyObject* surf, std::int32_t width,
+                                   std::int32_t height) {
+    return view(pygame, surf, names.pixels_alpha, 2, width, height, "pixels_alpha");
+}
+
+PixelPlanes planes_of(const ByteView& colour, const ByteView& alpha) {
+    return {colour.plane(0), colour.plane(1), colour.plane(2), alpha.plane()};
+}
+
+Ref item_at(PyObject* seq, Py_ssize_t index) {
+    if (PyTuple_CheckExact(seq) && index < PyTuple_GET_SIZE(seq)) {
+        return Ref::borrow(PyTuple_GET_ITEM(seq, index));
+    }
+    if (PyList_CheckExact(seq) && index < PyList_GET_SIZE(seq)) {
+        return Ref::borrow(PyList_GET_ITEM(seq, index));
+    }
+    const Ref key = Ref::steal(PyLong_FromSsize_t(index));
+    if (!key) return {};
+    return Ref::steal(PyObject_GetItem(seq, key.get()));
+}
+
+std::optional<CornerRadii> normalise_radii(PyObject* radii_input) {
+    if (PyLong_Check(radii_input) || PyFloat_Check(radii_input)) {
+        const auto r = to_float(radii_input);
+        if (!r) return std::nullopt;
+        return CornerRadii{*r, *r, *r, *r};
+    }
+    const Py_ssize_t length = PyObject_Length(radii_input);
+    if (length < 0) return std::nullopt;
+    if (length != 4) return CornerRadii{};
+    float corner[4];
+    for (Py_ssize_t i = 0; i < 4; ++i) {
+        const Ref item = item_at(radii_input, i);
+        if (!item) return std::nullopt;
+        const auto r = to_float(item.get());
+        if (!r) return std::nullopt;
+        corner[i] = *r;
+    }
+    return CornerRadii{corner[0], corner[1], corner[2], corner[3]};
+}
+
+void raise_none_has_no_len() { (void)PyObject_Length(Py_None); }
+
+void raise_none_not_subscriptable() {
+    const Ref zero = Ref::steal(PyLong_FromLong(0));
+    if (zero) Py_XDECREF(PyObject_GetItem(Py_None, zero.get()));
+}
+
+PyObject* traced(Ref result, const char* qualname) {
+    if (!result) add_traceback(qualname, "zuvo_ui/fast/shapes/curvix");
+    return result.release();
+}
+
+}  // namespace zuvo::curvix

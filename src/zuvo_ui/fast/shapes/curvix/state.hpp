@@ -1,0 +1,80 @@
+// What the curvix entry points share: interned names, the module namespace,
+// and the calls into pygame (always reached as `md.pygame`, looked up afresh).
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "../../support/buffer.hpp"
+#include "../../support/ref.hpp"
+#include "kernels/corners.hpp"
+
+namespace zuvo::curvix {
+
+inline constexpr const char* kModuleName = "zuvo_ui.fast.shapes.curvix";
+
+struct Names {
+    PyObject* md;
+    PyObject* pygame;
+    PyObject* Surface;
+    PyObject* SRCALPHA;
+    PyObject* surfarray;
+    PyObject* pixels3d;
+    PyObject* pixels_alpha;
+    PyObject* fill;
+    PyObject* get_width;
+    PyObject* get_height;
+    PyObject* get_cached_filled;    // "_get_cached_rounded_rect_surface"
+    PyObject* get_cached_outlined;  // "_get_cached_outlined_rounded_rect_sdf"
+    PyObject* transparent;          // the tuple (0, 0, 0, 0)
+};
+
+// Set once by the module's execute step and kept for the life of the process.
+extern Names names;
+extern PyObject* module_dict;
+
+bool init_names();
+
+// A module global, looked up in the module namespace and then the builtins;
+// NameError when neither has it.  Returns a new reference.
+Ref module_global(PyObject* name);
+
+// `md.pygame`, looked up afresh.
+Ref pygame_module();
+
+// `pygame.Surface((width, height), pygame.SRCALPHA)`.
+Ref new_surface(PyObject* pygame, std::int32_t width, std::int32_t height);
+
+// `surf.fill(color)`, result dropped.
+bool fill(PyObject* surf, PyObject* color);
+
+// `surf.get_width()` / `surf.get_height()` converted to int32.
+std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method);
+
+// `pygame.surfarray.pixels3d(surf)` / `.pixels_alpha(surf)` as checked views
+// that cover exactly width x height pixels.
+std::optional<ByteView> colour_view(PyObject* pygame, PyObject* surf, std::int32_t width,
+                                    std::int32_t height);
+std::optional<ByteView> alpha_view(PyObject* pygame, PyObject* surf, std::int32_t width,
+                                   std::int32_t height);
+
+// Both views as the four planes of a surface.
+PixelPlanes planes_of(const ByteView& colour, const ByteView& alpha);
+
+// The corner-radius normalisation: one number for all four corners, a
+// four-item sequence clockwise from the top-left, anything else four zeros.
+std::optional<CornerRadii> normalise_radii(PyObject* radii_input);
+
+// The `index`-th item of `seq`, read by indexing.
+Ref item_at(PyObject* seq, Py_ssize_t index);
+
+// Raises the error Python gives for `len(None)` or `None[...]`.
+void raise_none_has_no_len();
+void raise_none_not_subscriptable();
+
+// Adds the traceback entry `qualname` when `result` is null; passes it on.
+PyObject* traced(Ref result, const char* qualname);
+
+}  // namespace zuvo::curvix

@@ -1,0 +1,105 @@
+#include "buffer.hpp"
+
+#include <cstring>
+#include <utility>
+
+namespace zuvo {
+namespace {
+
+// The element type named by a struct-module format string, as the dtype
+// mismatch message describes it.
+const char* describe_format(const char* format) {
+    if (!format) return "'unsigned char'";  // no format means plain bytes
+    while (*format && std::strchr("@=<>!", *format)) ++format;
+    switch (*format) {
+        case 'c': return "'char'";
+        case 'b': return "'signed char'";
+        case 'B': return "'unsigned char'";
+        case 'h': return "'short'";
+        case 'H': return "'unsigned short'";
+        case 'i': return "'int'";
+        case 'I': return "'unsigned int'";
+        case 'l': return "'long'";
+        case 'L': return "'unsigned long'";
+        case 'q': return "'long long'";
+        case 'Q': return "'unsigned long long'";
+        case 'n': return "'Py_ssize_t'";
+        case 'N': return "'size_t'";
+        case 'e': return "'half'";
+        case 'f': return "'float'";
+        case 'd': return "'double'";
+        case 'g': return "'long double'";
+        case '?': return "'bool'";
+        case 'O': return "Python object";
+        case 'P': return "a pointer";
+        case 'T': return "a struct";
+        case 0: return "end";
+        default: return "unparseable format string";
+    }
+}
+
+bool is_uint8_format(const char* format) {
+    if (!format) return true;
+    while (*format && std::strchr("@=<>!", *format)) ++format;
+    if (*format == '1') ++format;
+    return format[0] == 'B' && format[1] == 0;
+}
+
+}  // namespace
+
+std::optional<ByteView> ByteView::acquire(Ref array, int ndim) {
+    ByteView view;
+    view.array_ = std::move(array);
+    if (PyObject_GetBuffer(view.array_.get(), &view.buffer_,
+                           PyBUF_WRITABLE | PyBUF_FORMAT | PyBUF_STRIDES) < 0) {
+        return std::nullopt;
+    }
+    view.held_ = true;
+    if (view.buffer_.ndim != ndim) {
+        PyErr_Format(PyExc_ValueError, "Buffer has wrong number of dimensions (expected %d, got %d)",
+                     ndim, view.buffer_.ndim);
+        return std::nullopt;
+    }
+    if (!is_uint8_format(view.buffer_.format) || view.buffer_.itemsize != 1) {
+        PyErr_Format(PyExc_ValueError, "Buffer dtype mismatch, expected %s%s%s but got %s", "'",
+                     "npy_uint8", "'", describe_format(view.buffer_.format));
+        return std::nullopt;
+    }
+    return view;
+}
+
+ByteView::ByteView(ByteView&& other) noexcept
+    : array_(std::move(other.array_)),
+      buffer_(other.buffer_),
+      held_(std::exchange(other.held_, false)) {}
+
+ByteView::~ByteView() {
+    if (held_) PyBuffer_Release(&buffer_);
+}
+
+Plane ByteView::plane(int channel) const noexcept {
+    Plane p;
+    p.base = data() + (buffer_.ndim == 3 ? channel * stride(2) : 0);
+    p.width = static_cast<std::int32_t>(shape(0));
+    p.height = static_cast<std::int32_t>(shape(1));
+    p.x_stride = stride(0);
+    p.y_stride = stride(1);
+    return p;
+}
+
+bool ByteView::fits(std::int32_t width, std::int32_t height, const char* what) const {
+    const bool colour = buffer_.ndim == 3;
+    if (shape(0) == width && shape(1) == height && (!colour || shape(2) >= 3)) return true;
+    if (colour) {
+        PyErr_Format(PyExc_ValueError,
+                     "%s view is %zd x %zd x %zd, which does not match the surface size %d x %d",
+                     what, shape(0), shape(1), shape(2), width, height);
+    } else {
+        PyErr_Format(PyExc_ValueError,
+                     "%s view is %zd x %zd, which does not match the surface size %d x %d", what,
+                     shape(0), shape(1), width, height);
+    }
+    return false;
+}
+
+}  // namespace zuvo

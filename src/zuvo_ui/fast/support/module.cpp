@@ -1,0 +1,133 @@
+#include "module.hpp"
+
+#include <frameobject.h>
+
+#include <cstdint>
+
+#include "ref.hpp"
+
+namespace zuvo {
+namespace {
+
+// Saves the exception being raised and puts it back when the scope ends.
+class SavedException {
+public:
+#if PY_VERSION_HEX >= 0x030C0000
+    SavedException() : exc_(PyErr_GetRaisedException()) {}
+    ~SavedException() { PyErr_SetRaisedException(exc_); }
+#else
+    SavedException() { PyErr_Fetch(&type_, &exc_, &tb_); }
+    ~SavedException() { PyErr_Restore(type_, exc_, tb_); }
+#endif
+    SavedException(const SavedException&) = delete;
+    SavedException& operator=(const SavedException&) = delete;
+
+private:
+#if PY_VERSION_HEX < 0x030C0000
+    PyObject* type_ = nullptr;
+    PyObject* tb_ = nullptr;
+#endif
+    PyObject* exc_ = nullptr;
+};
+
+std::int64_t first_interpreter = -1;
+
+int copy_spec_attr(PyObject* spec, PyObject* dict, const char* from, const char* to,
+                   bool allow_none) {
+    Ref value = Ref::steal(PyObject_GetAttrString(spec, from));
+    if (!value) {
+        if (!PyErr_ExceptionMatches(PyExc_AttributeError)) return -1;
+        PyErr_Clear();
+        return 0;
+    }
+    if (!allow_none && value.get() == Py_None) return 0;
+    return PyDict_SetItemString(dict, to, value.get());
+}
+
+}  // namespace
+
+void add_traceback(const char* qualname, const char* filename) {
+    Ref frame;
+    {
+        SavedException saved;
+        Ref globals = Ref::steal(PyDict_New());
+        if (!globals) return;
+        PyCodeObject* code = PyCode_NewEmpty(filename, qualname, 0);
+        if (!code) return;
+        frame = Ref::steal(reinterpret_cast<PyObject*>(
+            PyFrame_New(PyThreadState_Get(), code, globals.get(), nullptr)));
+        Py_DECREF(code);
+        if (!frame) return;
+    }
+    PyTraceBack_Here(reinterpret_cast<PyFrameObject*>(frame.get()));
+}
+
+PyObject* ModuleLifecycle::create(PyObject* spec) {
+    const std::int64_t current = PyInterpreterState_GetID(PyInterpreterState_Get());
+    if (current == -1) return nullptr;
+    if (first_interpreter == -1) {
+        first_interpreter = current;
+    } else if (first_interpreter != current) {
+        PyErr_SetString(PyExc_ImportError,
+                        "Interpreter change detected - this module can only be loaded into one "
+                        "interpreter per process.");
+        return nullptr;
+    }
+    if (module) return Py_NewRef(module);
+
+    const Ref name = Ref::steal(PyObject_GetAttrString(spec, "name"));
+    if (!name) return nullptr;
+    Ref mod = Ref::steal(PyModule_NewObject(name.get()));
+    if (!mod) return nullptr;
+    PyObject* dict = PyModule_GetDict(mod.get());
+    if (copy_spec_attr(spec, dict, "loader", "__loader__", true) < 0 ||
+        copy_spec_attr(spec, dict, "origin", "__file__", true) < 0 ||
+        copy_spec_attr(spec, dict, "parent", "__package__", true) < 0 ||
+        copy_spec_attr(spec, dict, "submodule_search_locations", "__path__", false) < 0) {
+        return nullptr;
+    }
+    return mod.release();
+}
+
+int ModuleLifecycle::begin_exec(PyObject* mod) {
+    if (module) {
+        if (module == mod) return 0;
+        PyErr_Format(PyExc_RuntimeError,
+                     "Module '%s' has already been imported. Re-initialisation is not supported.",
+                     short_name);
+        return -1;
+    }
+    module = Py_NewRef(mod);
+    return 1;
+}
+
+int ModuleLifecycle::fail_exec(const char* filename) {
+    if (!PyErr_Occurred()) {
+        PyErr_Format(PyExc_ImportError, "init %s", full_name);
+    } else {
+        char qualname[256];
+        PyOS_snprintf(qualname, sizeof qualname, "init %s", full_name);
+        add_traceback(qualname, filename);
+    }
+    Py_CLEAR(module);
+    return -1;
+}
+
+int warn_on_version_mismatch(const char* module_name, int built_major, int built_minor,
+                             int run_major, int run_minor) {
+    if (built_major == run_major && built_minor == run_minor) return 0;
+    char message[200];
+    PyOS_snprintf(message, sizeof message,
+                  "compile time Python version %d.%d of module '%.100s' %s runtime version %d.%d",
+                  built_major, built_minor, module_name, "does not match", run_major, run_minor);
+    return PyErr_WarnEx(PyExc_RuntimeWarning, message, 1);
+}
+
+int check_python_version(const char* module_name) {
+    const int run_major = static_cast<int>((Py_Version >> 24) & 0xFF);
+    const int run_minor = static_cast<int>((Py_Version >> 16) & 0xFF);
+    return warn_on_version_mismatch(module_name, PY_MAJOR_VERSION, PY_MINOR_VERSION, run_major,
+                                    run_minor);
+}
+
+}  // namespace zuvo
