@@ -3,7 +3,10 @@
 # PYTHON=/path/to/python overrides the interpreter (CPython 3.12 is the reference).
 
 PYTHON ?= $(shell tools/find-python)
-VENV := .venv
+# VENV=.venv-x keeps a second environment (and its own build tree) beside the first.
+VENV ?= .venv
+BUILD_DIR := build/$(notdir $(VENV))
+PYTEST_ARGS ?=
 PY := $(VENV)/bin/python
 PIP := $(PY) -m pip
 export SDL_VIDEODRIVER ?= dummy
@@ -24,8 +27,8 @@ $(VENV)/.ready: requirements-dev.txt
 	touch $@
 
 $(VENV)/.built: $(VENV)/.ready $(SOURCES)
-	$(PIP) install --no-build-isolation --no-deps ./host
-	$(PIP) install --no-build-isolation --no-deps .
+	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/host ./host
+	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/fast .
 	touch $@
 
 build: $(VENV)/.built
@@ -34,7 +37,7 @@ demo: build
 	$(PY) examples/gallery.py
 
 test: build
-	$(PY) -m pytest
+	$(PY) -m pytest $(PYTEST_ARGS)
 
 clean:
 	rm -rf build $(VENV) demo-output
