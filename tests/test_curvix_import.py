@@ -1,0 +1,124 @@
+"""Import-time behaviour of curvix, each case in a fresh interpreter."""
+
+import os
+import subprocess
+import sys
+import textwrap
+import warnings
+
+import pytest
+
+from zuvo_standin import _probe
+
+MODULE = "zuvo_ui.fast.shapes.curvix"
+
+
+def run(code):
+    """Runs `code` in a new interpreter; returns its standard output."""
+    env = dict(os.environ, SDL_VIDEODRIVER="dummy", PYGAME_HIDE_SUPPORT_PROMPT="1")
+    done = subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True,
+                          text=True, env=env, timeout=120)
+    assert done.returncode == 0, done.stderr
+    return done.stdout.strip()
+
+
+def test_namespace_is_bound_in_order():
+    names = run(f"""
+        import {MODULE} as m
+        print(" ".join(k for k in vars(m) if not k.startswith("__")))
+    """).split()
+    assert names == ["md", "np", "lru_cache", "_create_outlined_rounded_rect_sdf",
+                     "_create_rounded_rect_surface_optimized", "transform_into_outlined_rounded_rect",
+                     "transform_into_rounded_rect", "_get_cached_rounded_rect_surface",
+                     "create_rounded_rect_surface", "_get_cached_outlined_rounded_rect_sdf",
+                     "create_outlined_rounded_rect_sdf"]
+
+
+def test_functions_have_no_docstrings_but_signatures():
+    out = run(f"""
+        import inspect
+        import {MODULE} as m
+        print(m.__doc__, m.create_rounded_rect_surface.__doc__, m.transform_into_rounded_rect.__doc__)
+        print(inspect.signature(m.transform_into_outlined_rounded_rect))
+        print(m.md.__name__, m.np.__name__, m.create_outlined_rounded_rect_sdf.__module__)
+    """)
+    assert out.splitlines() == [
+        "None None None",
+        "(surf, radii_input, stroke_width, color, background_color=None)",
+        f"zuvo_ui.core.modules numpy {MODULE}",
+    ]
+
+
+def test_reimport_returns_the_same_module_with_its_memos():
+    out = run(f"""
+        import sys, _imp
+        import {MODULE} as first
+        surf = first.create_rounded_rect_surface((20, 10), [3, 3, 3, 3], (1, 2, 3))
+        del sys.modules["{MODULE}"]
+        import {MODULE} as second
+        _imp.exec_dynamic(second)  # running the body again on the same object does nothing
+        print(second is first, second.create_rounded_rect_surface((20, 10), (3, 3, 3, 3), (1, 2, 3)) is surf,
+              second._get_cached_rounded_rect_surface.cache_info().currsize)
+    """)
+    assert out == "True True 1"
+
+
+@pytest.mark.parametrize("breakage, error", [
+    ("sys.modules['zuvo_ui.core.modules'] = None", "ModuleNotFoundError"),
+    ("import functools; saved = functools.lru_cache; functools.lru_cache = None", "TypeError"),
+])
+def test_a_failing_import_leaves_no_half_built_module(breakage, error):
+    out = run(f"""
+        import sys, traceback
+        {breakage}
+        try:
+            import {MODULE}
+        except Exception as exc:
+            entries = [f.name for f in traceback.extract_tb(exc.__traceback__)]
+            print(type(exc).__name__, "init {MODULE}" in entries, "{MODULE}" in sys.modules)
+        sys.modules.pop("zuvo_ui.core.modules", None)
+        if "saved" in globals():
+            functools.lru_cache = saved
+        import {MODULE} as m
+        print(m.create_rounded_rect_surface((4, 4), (1, 1, 1, 1), (1, 2, 3)).get_size())
+    """)
+    assert out.splitlines() == [f"{error} True False", "(4, 4)"]
+
+
+def test_a_second_interpreter_is_refused():
+    pytest.importorskip("_xxsubinterpreters")
+    out = run(f"""
+        import {MODULE}
+        import _xxsubinterpreters as si
+        interp = si.create(isolated=False)
+        try:
+            si.run_string(interp, "import {MODULE}")
+        except Exception as exc:
+            print(exc)
+    """)
+    assert out.endswith("ImportError'>: Interpreter change detected - this module can only be loaded "
+                        "into one interpreter per process.")
+
+
+def test_import_on_the_reference_interpreter_issues_no_warning():
+    run(f"""
+        import warnings
+        warnings.simplefilter("error")
+        import {MODULE}
+    """)
+
+
+def test_version_mismatch_warning_text():
+    with pytest.warns(RuntimeWarning) as record:
+        _probe.warn_on_version_mismatch(MODULE, 3, 12, 3, 13)
+    assert [str(w.message) for w in record] == [
+        "compile time Python version 3.12 of module 'zuvo_ui.fast.shapes.curvix' does not match "
+        "runtime version 3.13"]
+
+
+def test_version_mismatch_fails_when_warnings_are_errors():
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        with pytest.raises(RuntimeWarning, match="does not match runtime version 3.11"):
+            _probe.warn_on_version_mismatch(MODULE, 3, 12, 3, 11)
+        _probe.warn_on_version_mismatch(MODULE, 3, 12, 3, 12)  # equal versions: silent
