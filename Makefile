@@ -7,6 +7,16 @@ PYTHON ?= $(shell tools/find-python)
 VENV ?= .venv
 BUILD_DIR := build/$(notdir $(VENV))
 PYTEST_ARGS ?=
+# PYGAME=pygame-ce builds and tests against pygame's community edition instead.
+PYGAME ?= pygame
+# SANITIZE=1 builds the extension modules with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs the tests with their runtimes preloaded.
+SANITIZE ?= 0
+ifeq ($(SANITIZE),1)
+CMAKE_DEFINES := -C cmake.define.ZUVO_SANITIZE=ON -C cmake.build-type=RelWithDebInfo
+TEST_ENV := LD_PRELOAD="$$(gcc -print-file-name=libasan.so) $$(gcc -print-file-name=libubsan.so)" \
+	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+endif
 PY := $(VENV)/bin/python
 PIP := $(PY) -m pip
 export SDL_VIDEODRIVER ?= dummy
@@ -15,7 +25,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 
 SOURCES := $(shell find src host cmake -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
-.PHONY: all build demo test clean
+.PHONY: all build demo test test-sanitize test-pygame-ce clean
 
 all: build
 
@@ -23,12 +33,12 @@ $(VENV)/.ready: requirements-dev.txt
 	@test -n "$(PYTHON)" || { echo "no usable Python interpreter found" >&2; exit 1; }
 	$(PYTHON) -m venv --clear $(VENV)
 	$(PIP) install --upgrade pip
-	$(PIP) install -r requirements-dev.txt
+	$(PIP) install -r requirements-dev.txt "$(PYGAME)>=2.5"
 	touch $@
 
 $(VENV)/.built: $(VENV)/.ready $(SOURCES)
-	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/host ./host
-	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/fast .
+	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/host $(CMAKE_DEFINES) ./host
+	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/fast $(CMAKE_DEFINES) .
 	touch $@
 
 build: $(VENV)/.built
@@ -37,7 +47,15 @@ demo: build
 	$(PY) examples/gallery.py
 
 test: build
-	$(PY) -m pytest $(PYTEST_ARGS)
+	$(TEST_ENV) $(PY) -m pytest $(PYTEST_ARGS)
+
+# The whole suite against the sanitizer build, in an environment of its own.
+test-sanitize:
+	$(MAKE) VENV=.venv-sanitize SANITIZE=1 test
+
+# The whole suite against pygame-ce, in an environment of its own.
+test-pygame-ce:
+	$(MAKE) VENV=.venv-pygame-ce PYGAME=pygame-ce test
 
 clean:
-	rm -rf build $(VENV) demo-output
+	rm -rf build .venv .venv-* demo-output
