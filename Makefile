@@ -25,7 +25,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 
 SOURCES := $(shell find src host cmake -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
-.PHONY: all build demo test test-sanitize test-pygame-ce clean
+.PHONY: all build demo test bench test-sanitize test-pygame-ce clean
 
 all: build
 
@@ -48,6 +48,10 @@ demo: build
 
 test: build
 	$(TEST_ENV) $(PY) -m pytest $(PYTEST_ARGS)
+
+# The benchmark suite (never part of make test): prints a table, writes bench-results.json.
+bench: build
+	$(PY) bench/run.py --output bench-results.json
 
 # The whole suite against the sanitizer build, in an environment of its own.
 test-sanitize:

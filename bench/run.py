@@ -1,0 +1,52 @@
+"""Runs the benchmark suite: prints a table and writes a JSON result file.
+
+    python bench/run.py [--output bench-results.json] [--quick] [--only TEXT]
+"""
+
+import argparse
+import dataclasses
+import json
+import os
+import pathlib
+import platform
+import sys
+
+os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
+os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+import pygame  # noqa: E402
+
+import cases_shapes  # noqa: E402
+from harness import measure, table  # noqa: E402
+
+SUITES = [cases_shapes]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--output", default="bench-results.json")
+    parser.add_argument("--quick", action="store_true", help="fewer repeats (a smoke run)")
+    parser.add_argument("--only", default="", help="run the cases whose name contains this")
+    args = parser.parse_args()
+
+    pygame.init()
+    results = []
+    for suite in SUITES:
+        for case in suite.cases():
+            if args.only in case.name:
+                results.append(measure(case, repeats=3 if args.quick else 15))
+                print("measured: %s" % case.name, file=sys.stderr)
+    print(table(results))
+    machine = {"python": platform.python_version(), "machine": platform.machine(),
+               "processor": platform.processor(), "cpus": os.cpu_count(),
+               "pygame": pygame.version.ver}
+    payload = {"machine": machine,
+               "results": [dict(dataclasses.asdict(r), ratio=r.ratio, met=r.met) for r in results]}
+    pathlib.Path(args.output).write_text(json.dumps(payload, indent=2) + "\n")
+    print("\nresults written to %s" % args.output)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
