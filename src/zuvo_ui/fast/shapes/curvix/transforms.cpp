@@ -1,17 +1,200 @@
-// The in-place corner and outline transforms (being built: not yet available).
+// The in-place corner and outline transforms.
+#include <cmath>
+
+#include "../../support/args.hpp"
+#include "../../support/convert.hpp"
 #include "entry_points.hpp"
+#include "kernels/corner_transform.hpp"
+#include "kernels/outline_transform.hpp"
+#include "state.hpp"
 
 namespace zuvo::curvix {
+namespace {
 
-PyObject* transform_into_rounded_rect(PyObject*, PyObject* const*, Py_ssize_t, PyObject*) {
-    PyErr_SetString(PyExc_NotImplementedError, "transform_into_rounded_rect");
-    return nullptr;
+constexpr Signature corners_sig{"transform_into_rounded_rect",
+                                "zuvo_ui.fast.shapes.curvix.transform_into_rounded_rect",
+                                std::array{"surf", "radii_input", "color"}, 2};
+constexpr Signature outline_sig{
+    "transform_into_outlined_rounded_rect",
+    "zuvo_ui.fast.shapes.curvix.transform_into_outlined_rounded_rect",
+    std::array{"surf", "radii_input", "stroke_width", "color", "background_color"}, 4};
+
+Ref none() { return Ref::borrow(Py_None); }
+
+struct Size {
+    std::int32_t width, height;
+};
+
+std::optional<Size> surface_size(PyObject* surf) {
+    const auto width = surface_dimension(surf, names.get_width);
+    if (!width) return std::nullopt;
+    const auto height = surface_dimension(surf, names.get_height);
+    if (!height) return std::nullopt;
+    return Size{*width, *height};
 }
 
-PyObject* transform_into_outlined_rounded_rect(PyObject*, PyObject* const*, Py_ssize_t,
-                                               PyObject*) {
-    PyErr_SetString(PyExc_NotImplementedError, "transform_into_outlined_rounded_rect");
-    return nullptr;
+// Items 0 to 2 of a colour as 8-bit channels.  A shorter colour fails on its
+// missing item with the IndexError of indexing, before anything is written.
+std::optional<Rgb> rgb_of(PyObject* color) {
+    std::uint8_t channel[3];
+    for (Py_ssize_t i = 0; i < 3; ++i) {
+        const Ref item = item_at(color, i);
+        if (!item) return std::nullopt;
+        const auto c = to_uint8(item.get());
+        if (!c) return std::nullopt;
+        channel[i] = *c;
+    }
+    return Rgb{channel[0], channel[1], channel[2]};
+}
+
+// The fourth item of `color` as a signed 32-bit integer, or 255 without one.
+std::optional<std::int32_t> alpha_item(PyObject* color) {
+    const Py_ssize_t length = PyObject_Length(color);
+    if (length < 0) return std::nullopt;
+    if (length <= 3) return 255;
+    const Ref item = item_at(color, 3);
+    if (!item) return std::nullopt;
+    return to_int32(item.get());
+}
+
+Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
+    const auto size = surface_size(surf);
+    if (!size) return {};
+    const auto given = normalise_radii(radii_input);
+    if (!given) return {};
+    const CornerRadii radii = clamp_corner_radii(size->width, size->height, *given);
+    const bool cut = !all_corners_square(radii);
+
+    std::int32_t alpha_base = 255;
+    const bool has_color = color != Py_None;
+    if (has_color) {
+        const auto a = alpha_item(color);
+        if (!a) return {};
+        alpha_base = *a;
+        // Checked only: the fill takes the colour as given.
+        if (!rgb_of(color)) return {};
+        if (!cut) return fill(surf, color) ? none() : Ref{};
+        // An invisible colour: the whole surface becomes transparent black.
+        if (alpha_base == 0) return fill(surf, names.transparent) ? none() : Ref{};
+        if (!fill(surf, color)) return {};
+    } else if (!cut) {
+        return none();
+    }
+
+    const Ref pygame = pygame_module();
+    if (!pygame) return {};
+    const auto colour = colour_view(pygame.get(), surf, size->width, size->height);
+    if (!colour) return {};
+    const auto alpha = alpha_view(pygame.get(), surf, size->width, size->height);
+    if (!alpha) return {};
+    const CornerTransform shape =
+        make_corner_transform(size->width, size->height, radii, has_color, alpha_base);
+    const Plane plane = alpha->plane();
+    {
+        ReleaseGil unlocked;
+        transform_corners(plane, shape);
+    }
+    return none();
+}
+
+bool is_finite(const CornerRadii& r) {
+    return std::isfinite(r.top_left) && std::isfinite(r.top_right) &&
+           std::isfinite(r.bottom_right) && std::isfinite(r.bottom_left);
+}
+
+Ref draw_outline(PyObject* surf, PyObject* radii_input, float stroke_width, PyObject* color,
+                 PyObject* background_color) {
+    // Nothing in the outline is clamped, so a NaN or infinite distance would
+    // reach every pixel: refuse it before the surface is touched.
+    if (!std::isfinite(stroke_width)) {
+        PyErr_SetString(PyExc_ValueError, "stroke_width must be a finite number");
+        return {};
+    }
+    const auto size = surface_size(surf);
+    if (!size) return {};
+    const auto radii = normalise_radii(radii_input);
+    if (!radii) return {};
+    if (!is_finite(*radii)) {
+        PyErr_SetString(PyExc_ValueError, "radii must be finite numbers");
+        return {};
+    }
+
+    const Ref pygame = pygame_module();
+    if (!pygame) return {};
+    const auto colour = colour_view(pygame.get(), surf, size->width, size->height);
+    if (!colour) return {};
+    const auto alpha = alpha_view(pygame.get(), surf, size->width, size->height);
+    if (!alpha) return {};
+
+    if (color == Py_None) {
+        raise_none_has_no_len();
+        return {};
+    }
+    const auto alpha_base = alpha_item(color);
+    if (!alpha_base) return {};
+    const auto stroke = rgb_of(color);
+    if (!stroke) return {};
+    // Outside 0..255 the stroke's coverage would leave [0, 1] and its stored
+    // alpha would wrap: refuse it instead.
+    if (*alpha_base < 0 || *alpha_base > 255) {
+        PyErr_Format(PyExc_ValueError, "the stroke colour's alpha must be 0 to 255, not %d",
+                     static_cast<int>(*alpha_base));
+        return {};
+    }
+
+    Rgb bg;
+    std::int32_t bg_alpha = -1;
+    const bool has_bg = background_color != Py_None;
+    if (!has_bg) {
+        // An invisible stroke over the content changes nothing, not even outside.
+        if (*alpha_base == 0) return none();
+    } else {
+        const auto rgb = rgb_of(background_color);
+        if (!rgb) return {};
+        bg = *rgb;
+        const Py_ssize_t length = PyObject_Length(background_color);
+        if (length < 0) return {};
+        if (length > 3) {
+            const Ref item = item_at(background_color, 3);
+            if (!item) return {};
+            const auto a = to_uint8(item.get());
+            if (!a) return {};
+            bg_alpha = *a;
+        }
+    }
+
+    const OutlineTransform shape =
+        make_outline_transform(size->width, size->height, *radii, stroke_width, *stroke,
+                               *alpha_base, has_bg, bg, bg_alpha);
+    const PixelPlanes planes = planes_of(*colour, *alpha);
+    {
+        ReleaseGil unlocked;
+        transform_outline(planes, shape);
+    }
+    return none();
+}
+
+}  // namespace
+
+PyObject* transform_into_rounded_rect(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                      PyObject* kwnames) {
+    std::array<PyObject*, 3> a;
+    if (!parse_args(corners_sig, args, nargs, kwnames, a)) return traced({}, corners_sig.qualname);
+    PyObject* color = a[2] ? a[2] : Py_None;
+    return traced(round_corners(a[0], a[1], color), corners_sig.qualname);
+}
+
+PyObject* transform_into_outlined_rounded_rect(PyObject*, PyObject* const* args,
+                                               Py_ssize_t nargs, PyObject* kwnames) {
+    std::array<PyObject*, 5> a;
+    if (!parse_args(outline_sig, args, nargs, kwnames, a)) return traced({}, outline_sig.qualname);
+    const auto stroke_width = to_float(a[2]);
+    if (!stroke_width || !check_exact_or_none(a[3], &PyTuple_Type, "color")) {
+        return traced({}, outline_sig.qualname);
+    }
+    PyObject* background_color = a[4] ? a[4] : Py_None;
+    return traced(draw_outline(a[0], a[1], *stroke_width, a[3], background_color),
+                  outline_sig.qualname);
 }
 
 }  // namespace zuvo::curvix

@@ -1,0 +1,83 @@
+#include "corner_transform.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "../../../support/numeric.hpp"
+
+namespace zuvo::curvix {
+
+CornerRadii clamp_corner_radii(std::int32_t width, std::int32_t height, CornerRadii radii) noexcept {
+    const float max_radius = std::min(narrow_to_float(width * 0.5), narrow_to_float(height * 0.5));
+    const auto clamp = [max_radius](float r) { return min_keep_nan(max0(r), max_radius); };
+    return {clamp(radii.top_left), clamp(radii.top_right), clamp(radii.bottom_right),
+            clamp(radii.bottom_left)};
+}
+
+bool all_corners_square(const CornerRadii& radii) noexcept {
+    return radii.top_left <= 0.0f && radii.top_right <= 0.0f && radii.bottom_right <= 0.0f &&
+           radii.bottom_left <= 0.0f;
+}
+
+CornerTransform make_corner_transform(std::int32_t width, std::int32_t height, CornerRadii radii,
+                                      bool has_color, std::int32_t alpha_base) noexcept {
+    CornerTransform s;
+    s.width = width;
+    s.height = height;
+    s.radii = radii;
+    s.has_color = has_color;
+    s.alpha_base = alpha_base;
+    s.center_x = narrow_to_float((static_cast<double>(width) - 1.0) * 0.5);
+    s.center_y = narrow_to_float((static_cast<double>(height) - 1.0) * 0.5);
+    return s;
+}
+
+void transform_corner_row(const Plane& alpha, const CornerTransform& s, float radius,
+                          std::int32_t y, std::int32_t x_first, std::int32_t n) noexcept {
+    const float box_half_w = s.center_x;
+    const float box_half_h = s.center_y;
+    const float alpha_base = static_cast<float>(s.alpha_base);
+    const float qy_base = std::fabs(static_cast<float>(y) - s.center_y) - box_half_h;
+    const float qy = qy_base + radius;
+    const float qy_out = max0(qy);
+    const float qy_sq = qy_out * qy_out;
+    std::uint8_t* row = alpha.row(y);
+    for (std::int32_t x = x_first; x < x_first + n; ++x) {
+        const float qx = std::fabs(static_cast<float>(x) - s.center_x) - box_half_w + radius;
+        const float qx_out = max0(qx);
+        const float dist_outside = std::sqrt(std::fma(qx_out, qx_out, qy_sq));
+        const float dist_inside = std::min(std::max(qx, qy), 0.0f);
+        const float signed_dist = dist_inside + dist_outside - radius;
+        std::uint8_t& cell = row[x * alpha.x_stride];
+        if (signed_dist >= 0.5f) {
+            cell = 0;
+        } else if (signed_dist > -0.5f) {
+            const float alpha_f = (radius + 0.5f) - (dist_inside + dist_outside);
+            cell = s.has_color ? low8_of_trunc(alpha_f * alpha_base)
+                               : low8_of_trunc(static_cast<float>(cell) * alpha_f);
+        }
+    }
+}
+
+void transform_corners(const Plane& alpha, const CornerTransform& s) noexcept {
+    struct Corner {
+        float radius;
+        bool right, bottom;
+    };
+    const Corner corners[] = {{s.radii.top_left, false, false},
+                              {s.radii.top_right, true, false},
+                              {s.radii.bottom_left, false, true},
+                              {s.radii.bottom_right, true, true}};
+    for (const Corner& c : corners) {
+        if (!(c.radius > 0.0f)) continue;
+        const std::int32_t n = trunc_to_int32(c.radius);
+        if (n <= 0) continue;
+        const std::int32_t x_first = c.right ? s.width - n : 0;
+        const std::int32_t y_first = c.bottom ? s.height - n : 0;
+        for (std::int32_t y = y_first; y < y_first + n; ++y) {
+            transform_corner_row(alpha, s, c.radius, y, x_first, n);
+        }
+    }
+}
+
+}  // namespace zuvo::curvix
