@@ -18,22 +18,23 @@ OUTPUT = pathlib.Path(__file__).resolve().parent.parent / "demo-output" / "galle
 BACKGROUND = (236, 239, 244)
 
 
-def label(canvas, font, text, pos, color=(40, 44, 52)):
+def label(canvas: pygame.Surface, font: pygame.font.Font, text: str, pos: tuple[int, int],
+          color: tuple[int, int, int] = (40, 44, 52)) -> None:
     canvas.blit(font.render(text, True, color), pos)
 
 
-def buttons(canvas, font, top):
+def buttons(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
     label(canvas, font, "Buttons: create_rounded_rect_surface", (24, top))
-    colours = [(52, 101, 164), (78, 154, 6), (204, 0, 0), (117, 80, 123, 200)]
+    colours: list[tuple[int, ...]] = [(52, 101, 164), (78, 154, 6), (204, 0, 0), (117, 80, 123, 200)]
     for i, colour in enumerate(colours):
         surf = curvix.create_rounded_rect_surface((150, 44), [10, 10, 10, 10], colour)
         canvas.blit(surf, (24 + i * 170, top + 28))
         label(canvas, font, "Button %d" % (i + 1), (54 + i * 170, top + 40), (255, 255, 255))
 
 
-def pills(canvas, font, top):
+def pills(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
     label(canvas, font, "Pills and mixed corners", (24, top))
-    shapes = [
+    shapes: list[tuple[tuple[int, int], tuple[float, ...], tuple[int, ...]]] = [
         ((160, 36), (100, 100, 100, 100), (32, 74, 135)),
         ((120, 36), (18, 0, 18, 0), (245, 121, 0)),
         ((120, 36), (0, 18, 0, 18), (193, 125, 17)),
@@ -46,10 +47,11 @@ def pills(canvas, font, top):
         x += size[0] + 20
 
 
-def cards(canvas, font, top):
+def cards(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
     label(canvas, font, "Cards with outlines: create_outlined_rounded_rect_sdf", (24, top))
-    for i, (width, colour) in enumerate([(1, (46, 52, 54)), (1.5, (52, 101, 164)),
-                                         (2, (204, 0, 0, 200)), (4, (78, 154, 6))]):
+    strokes: list[tuple[float, tuple[int, ...]]] = [
+        (1, (46, 52, 54)), (1.5, (52, 101, 164)), (2, (204, 0, 0, 200)), (4, (78, 154, 6))]
+    for i, (width, colour) in enumerate(strokes):
         x = 24 + i * 170
         card = curvix.create_rounded_rect_surface((150, 100), (14, 14, 14, 14), (255, 255, 255))
         canvas.blit(card, (x, top + 28))
@@ -58,7 +60,7 @@ def cards(canvas, font, top):
         label(canvas, font, "stroke %s" % width, (x + 36, top + 68))
 
 
-def main():
+def main() -> int:
     pygame.init()
     font = pygame.font.Font(None, 22)
     canvas = pygame.Surface((720, 420), pygame.SRCALPHA)
