@@ -1,0 +1,100 @@
+// Stand-in for zuvo_ui.fast.zvrendertex.zv_render_tex: raylib render textures.
+// Blits are recorded, not drawn; their arguments are checked against the
+// native signature so that a caller passing the wrong objects is caught.
+#include <structmember.h>
+
+#include <cstddef>
+
+#include "common.hpp"
+
+namespace {
+
+using namespace zuvo::zvhost;
+using zuvo::Ref;
+
+PyTypeObject texture_type = {PyVarObject_HEAD_INIT(nullptr, 0)};
+ZvRenderTextureVTable vtable;
+PyTypeObject* vector_type = nullptr;
+PyTypeObject* rect_type = nullptr;
+std::uint32_t next_id = 1;
+
+bool check_exact_kind(PyObject* obj, PyTypeObject* type) {
+    if (PyObject_TypeCheck(obj, type)) return true;
+    standin::raise_cannot_convert(obj, type);
+    return false;
+}
+
+void c_fast_zvblit(ZvRenderTexture* self, ZvRenderTexture* source, ZvVector2* position,
+                   int blend_mode, int flip_y, ZvRect* color) {
+    auto* src = reinterpret_cast<PyObject*>(source);
+    auto* pos = reinterpret_cast<PyObject*>(position);
+    auto* col = reinterpret_cast<PyObject*>(color);
+    if (!check_exact_kind(src, &texture_type) || !standin::check_optional(pos, vector_type) ||
+        !check_exact_kind(col, rect_type)) {
+        return;
+    }
+    const Ref blend = Ref::steal(PyLong_FromLong(blend_mode));
+    const Ref flip = Ref::steal(PyLong_FromLong(flip_y));
+    if (!blend || !flip) return;
+    standin::record("c_fast_zvblit",
+                    {reinterpret_cast<PyObject*>(self), src, pos, blend.get(), flip.get(), col});
+}
+
+PyObject* texture_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+    static const char* keywords[] = {"width", "height", "name", nullptr};
+    int width = 0, height = 0;
+    PyObject* name = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|iiO", const_cast<char**>(keywords), &width,
+                                     &height, &name))
+        return nullptr;
+    auto* t = reinterpret_cast<ZvRenderTexture*>(type->tp_alloc(type, 0));
+    if (!t) return nullptr;
+    t->vtab = &vtable;
+    t->id = next_id++;
+    t->width = width;
+    t->height = height;
+    t->name = Py_NewRef(name);
+    return reinterpret_cast<PyObject*>(t);
+}
+
+void texture_dealloc(PyObject* self) {
+    Py_CLEAR(reinterpret_cast<ZvRenderTexture*>(self)->name);
+    Py_TYPE(self)->tp_free(self);
+}
+
+PyObject* texture_repr(PyObject* self) {
+    const auto* t = reinterpret_cast<ZvRenderTexture*>(self);
+    return PyUnicode_FromFormat("<ZvRenderTexture %R %dx%d>", t->name, t->width, t->height);
+}
+
+PyMemberDef members[] = {
+    {"id", T_UINT, offsetof(ZvRenderTexture, id), READONLY, nullptr},
+    {"width", T_INT, offsetof(ZvRenderTexture, width), READONLY, nullptr},
+    {"height", T_INT, offsetof(ZvRenderTexture, height), READONLY, nullptr},
+    {"name", T_OBJECT, offsetof(ZvRenderTexture, name), READONLY, nullptr},
+    {nullptr, 0, 0, 0, nullptr},
+};
+
+PyModuleDef definition = {PyModuleDef_HEAD_INIT, "zv_render_tex", nullptr, -1, nullptr,
+                          nullptr, nullptr, nullptr, nullptr};
+
+}  // namespace
+
+PyMODINIT_FUNC PyInit_zv_render_tex() {
+    void* table = nullptr;
+    if (!standin::import_type(kVector2Module, "ZvVector2", &vector_type, &table)) return nullptr;
+    if (!standin::import_type(kRectModule, "ZvRect", &rect_type, &table)) return nullptr;
+    vtable.c_fast_zvblit = c_fast_zvblit;
+    texture_type.tp_name = "zuvo_ui.fast.zvrendertex.zv_render_tex.ZvRenderTexture";
+    texture_type.tp_basicsize = sizeof(ZvRenderTexture);
+    texture_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
+    texture_type.tp_new = texture_new;
+    texture_type.tp_dealloc = texture_dealloc;
+    texture_type.tp_repr = texture_repr;
+    texture_type.tp_members = members;
+    if (!standin::ready_with_vtable(&texture_type, &vtable)) return nullptr;
+    Ref module = Ref::steal(PyModule_Create(&definition));
+    if (!module || !standin::add_type(module.get(), &texture_type, "ZvRenderTexture"))
+        return nullptr;
+    return module.release();
+}
