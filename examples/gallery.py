@@ -12,6 +12,7 @@ os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
 
 import pygame
 
+import gallery_transforms
 from zuvo_ui.fast.shapes import curvix
 
 OUTPUT = pathlib.Path(__file__).resolve().parent.parent / "demo-output" / "gallery.png"
@@ -63,13 +64,15 @@ def cards(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
 def main() -> int:
     pygame.init()
     font = pygame.font.Font(None, 22)
-    canvas = pygame.Surface((720, 420), pygame.SRCALPHA)
+    canvas = pygame.Surface((720, 1400), pygame.SRCALPHA)
     canvas.fill(BACKGROUND)
     buttons(canvas, font, 16)
     pills(canvas, font, 116)
     cards(canvas, font, 206)
+    bottom = gallery_transforms.draw(canvas, font, 350)
+    picture = canvas.subsurface((0, 0, canvas.get_width(), bottom))
     OUTPUT.parent.mkdir(parents=True, exist_ok=True)
-    pygame.image.save(canvas, str(OUTPUT))
+    pygame.image.save(picture, str(OUTPUT))
     print("gallery written to %s" % OUTPUT)
     return 0
 

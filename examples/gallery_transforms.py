@@ -3,6 +3,8 @@
 `draw(canvas, font, top)` renders the section and returns the y below it.
 """
 
+from typing import Callable
+
 import numpy as np
 import pygame
 
@@ -12,11 +14,12 @@ TEXT = (40, 44, 52)
 PHOTO_SIZE = (150, 100)
 
 
-def _label(canvas, font, text, pos, color=TEXT):
+def _label(canvas: pygame.Surface, font: pygame.font.Font, text: str, pos: tuple[int, int],
+           color: tuple[int, int, int] = TEXT) -> None:
     canvas.blit(font.render(text, True, color), pos)
 
 
-def photo(size=PHOTO_SIZE, sun=(0.7, 0.35)):
+def photo(size: tuple[int, int] = PHOTO_SIZE, sun: tuple[float, float] = (0.7, 0.35)) -> pygame.Surface:
     """A photo-like picture: a dusk sky over a dark hill, with a soft sun."""
     w, h = size
     x = np.linspace(0.0, 1.0, w)[:, None]
@@ -34,14 +37,14 @@ def photo(size=PHOTO_SIZE, sun=(0.7, 0.35)):
     return surf
 
 
-def draw(canvas, font, top):
+def draw(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> int:
     _label(canvas, font, "In place: transform_into_rounded_rect, transform_into_outlined_rounded_rect",
            (24, top))
     y = top + 28
     step = PHOTO_SIZE[0] + 20
 
     # Corners cut out of an existing picture: its alpha is scaled, its colours kept.
-    shots = [(16, "radius 16"), ((40, 0, 40, 0), "radii 40, 0, 40, 0"),
+    shots: list[tuple[float | tuple[float, ...], str]] = [(16, "radius 16"), ((40, 0, 40, 0), "radii 40, 0, 40, 0"),
              (50, "radius 50: clamped")]
     for i, (radii, caption) in enumerate(shots):
         surf = photo(sun=(0.3 + 0.2 * i, 0.35))
@@ -57,7 +60,7 @@ def draw(canvas, font, top):
     y += PHOTO_SIZE[1] + 32
     # Outlined cards: a stroke laid over a picture, and a card recomputed from
     # a stroke and a background colour alone.
-    cards = [
+    cards: list[tuple[str, Callable[[pygame.Surface], None]]] = [
         ("over a picture", lambda s: curvix.transform_into_outlined_rounded_rect(
             s, 14, 3, (255, 255, 255))),
         ("translucent stroke", lambda s: curvix.transform_into_outlined_rounded_rect(
