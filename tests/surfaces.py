@@ -113,3 +113,18 @@ class RecordingPygame:
 
     def __getattr__(self, name):
         return getattr(pygame, name)
+
+
+def load(surf, pixels):
+    """Writes an array [y][x][r, g, b, a] into the surface, byte for byte."""
+    colour = pygame.surfarray.pixels3d(surf)
+    colour[...] = pixels[..., :3].transpose(1, 0, 2)
+    del colour
+    alpha = pygame.surfarray.pixels_alpha(surf)
+    alpha[...] = pixels[..., 3].T
+    del alpha
+
+
+def random_pixels(seed, size):
+    w, h = size
+    return np.random.default_rng(seed).integers(0, 256, (h, w, 4), dtype=np.uint8)

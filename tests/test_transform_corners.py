@@ -6,8 +6,11 @@ import traceback
 import numpy as np
 import pygame
 import pytest
+from hypothesis import given, settings, strategies as st
 
-from surfaces import LAYOUTS, RecordingPygame, RecordingSurface, make, paint_gradient, pixel, rgba
+import transform_reference as reference
+from surfaces import (LAYOUTS, RecordingPygame, RecordingSurface, load, make, paint_gradient,
+                      pixel, random_pixels, rgba)
 from zuvo_ui.fast.shapes import curvix
 
 cut = curvix.transform_into_rounded_rect
@@ -312,3 +315,29 @@ def test_md_without_pygame_fails_only_when_corners_are_cut(monkeypatch):
     with pytest.raises(AttributeError):
         cut(t, 3)
     assert (rgba(t) == (5, 6, 7, 255)).all()
+
+
+radius_values = st.floats(-3, 12, width=32) | st.sampled_from([0.5, 1.0, 2.5, 7.0])
+
+
+@settings(max_examples=80, deadline=None)
+@given(layout=st.sampled_from(LAYOUTS), size=st.tuples(st.integers(1, 16), st.integers(1, 16)),
+       radii=st.tuples(radius_values, radius_values, radius_values, radius_values),
+       color=st.none() | st.tuples(*[st.integers(0, 255)] * 3)
+       | st.tuples(*[st.integers(0, 255)] * 4), seed=st.integers(0, 2**32 - 1))
+def test_matches_the_float32_reference_model(layout, size, radii, color, seed):
+    t = make(layout, size)
+    content = random_pixels(seed, size)
+    load(t.surf, content)
+    cut(t.surf, radii, color)
+    assert np.array_equal(rgba(t.surf), reference.round_corners(content, radii, color))
+    assert t.outside_unchanged()
+
+
+@pytest.mark.parametrize("radius", [19.15, 20.36, 20.94, 26.13])
+def test_the_sum_of_squares_is_fused(radius):
+    # On these radii a separately rounded sum of squares changes one pixel's alpha.
+    t = make("bgra", (60, 60), (0, 0, 0, 0))
+    cut(t.surf, radius, (1, 2, 3))
+    expected = reference.round_corners(np.zeros((60, 60, 4), np.uint8), [radius] * 4, (1, 2, 3))
+    assert np.array_equal(rgba(t.surf), expected)

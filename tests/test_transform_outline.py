@@ -6,8 +6,11 @@ import traceback
 import numpy as np
 import pygame
 import pytest
+from hypothesis import given, settings, strategies as st
 
-from surfaces import LAYOUTS, RecordingPygame, RecordingSurface, make, paint_gradient, pixel, rgba
+import transform_reference as reference
+from surfaces import (LAYOUTS, RecordingPygame, RecordingSurface, load, make, paint_gradient,
+                      pixel, random_pixels, rgba)
 from zuvo_ui.fast.shapes import curvix
 
 outline = curvix.transform_into_outlined_rounded_rect
@@ -273,3 +276,36 @@ def test_a_surface_without_per_pixel_alpha_is_refused_unchanged():
     with pytest.raises(ValueError):
         outline(surf, 4, 2, RED)
     assert surf.get_at((0, 0)) == (10, 20, 30, 255) and not surf.get_locked()
+
+
+channel = st.integers(0, 255)
+radius_values = st.floats(-3, 14, width=32) | st.sampled_from([0.0, 0.75, 1.0, 3.0, 6.5])
+
+
+@settings(max_examples=80, deadline=None)
+@given(layout=st.sampled_from(LAYOUTS), size=st.tuples(st.integers(1, 16), st.integers(1, 16)),
+       radii=st.tuples(radius_values, radius_values, radius_values, radius_values),
+       stroke_width=st.floats(-1, 7, width=32) | st.sampled_from([1.0, 1.5, 2.0, 3.0]),
+       color=st.tuples(channel, channel, channel) | st.tuples(channel, channel, channel, channel),
+       background=st.none() | st.tuples(channel, channel, channel)
+       | st.tuples(channel, channel, channel, channel), seed=st.integers(0, 2**32 - 1))
+def test_matches_the_float32_reference_model(layout, size, radii, stroke_width, color,
+                                              background, seed):
+    t = make(layout, size)
+    content = random_pixels(seed, size)
+    load(t.surf, content)
+    outline(t.surf, radii, stroke_width, color, background)
+    expected = reference.outline(content, radii, stroke_width, color, background)
+    assert np.array_equal(rgba(t.surf), expected)
+    assert t.outside_unchanged()
+
+
+@pytest.mark.parametrize("radius", [30.29, 33.51])
+@pytest.mark.parametrize("stroke_width", [1.0, 1.5])
+def test_the_sum_of_squares_is_fused(radius, stroke_width):
+    # On these radii a separately rounded sum of squares changes a pixel of the stroke.
+    t = make("bgra", (80, 80), BLUE)
+    content = rgba(t.surf)
+    outline(t.surf, radius, stroke_width, (255, 0, 0))
+    expected = reference.outline(content, [radius] * 4, stroke_width, (255, 0, 0))
+    assert np.array_equal(rgba(t.surf), expected)
