@@ -19,7 +19,6 @@ TEST_ENV := LD_PRELOAD="$$(gcc -print-file-name=libasan.so) $$(gcc -print-file-n
 endif
 PY := $(VENV)/bin/python
 PIP := $(PY) -m pip
-export SDL_VIDEODRIVER ?= dummy
 export SDL_AUDIODRIVER ?= dummy
 export PYGAME_HIDE_SUPPORT_PROMPT := 1
 

@@ -1,13 +1,20 @@
-"""Renders a gallery of widgets drawn with curvix to a PNG, headless.
+"""Renders a gallery of widgets drawn with the fast layer to a PNG.
 
 Run with ``make demo``; the picture is written to demo-output/gallery.png.
+When a display is present the gallery is also shown in a window (until it is
+closed, or for ``--seconds N``); without one it stays headless.
 """
 
+import argparse
 import os
 import pathlib
 import sys
+import time
 
-os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
+HAS_DISPLAY = os.environ.get("SDL_VIDEODRIVER") != "dummy" and bool(
+    os.environ.get("DISPLAY") or os.environ.get("WAYLAND_DISPLAY"))
+if not HAS_DISPLAY:
+    os.environ["SDL_VIDEODRIVER"] = "dummy"
 os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
 
 import pygame
@@ -61,7 +68,26 @@ def cards(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
         label(canvas, font, "stroke %s" % width, (x + 36, top + 68))
 
 
+def show(picture: pygame.Surface, seconds: float | None) -> None:
+    """Shows the picture in a window until it is closed or `seconds` have passed."""
+    screen = pygame.display.set_mode(picture.get_size())
+    pygame.display.set_caption("zuvo_ui fast layer: gallery")
+    screen.blit(picture, (0, 0))
+    pygame.display.flip()
+    print("window shown", flush=True)
+    deadline = None if seconds is None else time.monotonic() + seconds
+    while deadline is None or time.monotonic() < deadline:
+        if any(event.type == pygame.QUIT for event in pygame.event.get()):
+            return
+        pygame.time.wait(20)
+
+
 def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--output", type=pathlib.Path, default=OUTPUT)
+    parser.add_argument("--seconds", type=float, default=None,
+                        help="close the window after this many seconds")
+    args = parser.parse_args()
     pygame.init()
     font = pygame.font.Font(None, 22)
     canvas = pygame.Surface((720, 1400), pygame.SRCALPHA)
@@ -71,9 +97,11 @@ def main() -> int:
     cards(canvas, font, 206)
     bottom = gallery_transforms.draw(canvas, font, 350)
     picture = canvas.subsurface((0, 0, canvas.get_width(), bottom))
-    OUTPUT.parent.mkdir(parents=True, exist_ok=True)
-    pygame.image.save(picture, str(OUTPUT))
-    print("gallery written to %s" % OUTPUT)
+    args.output.parent.mkdir(parents=True, exist_ok=True)
+    pygame.image.save(picture, str(args.output))
+    print("gallery written to %s" % args.output, flush=True)
+    if HAS_DISPLAY:
+        show(picture, args.seconds)
     return 0
 
 
