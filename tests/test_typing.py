@@ -10,7 +10,7 @@ import pytest
 pytest.importorskip("mypy")
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-MODULES = ["zuvo_ui.fast.shapes.curvix"]
+MODULES = ["zuvo_ui.fast.shapes.curvix", "zuvo_ui.fast.zvspecific.panelix"]
 
 
 def mypy(*args, cwd):
