@@ -24,7 +24,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 
 SOURCES := $(shell find src host cmake -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
-.PHONY: all build demo test bench test-sanitize test-pygame-ce clean
+.PHONY: all build demo test bench test-sanitize test-pygame-ce test-python3.13 clean
 
 all: build
 
@@ -55,6 +55,12 @@ bench: build
 # The whole suite against the sanitizer build, in an environment of its own.
 test-sanitize:
 	$(MAKE) VENV=.venv-sanitize SANITIZE=1 test
+
+# The whole suite on CPython 3.13 (found through pyenv), in an environment of its own.
+test-python3.13:
+	@p=$$(pyenv prefix 3.13 2>/dev/null | head -n 1); \
+	if [ -x "$$p/bin/python3.13" ]; then $(MAKE) VENV=.venv-313 PYTHON="$$p/bin/python3.13" test; \
+	else echo "CPython 3.13 is not installed through pyenv: skipped"; fi
 
 # The whole suite against pygame-ce, in an environment of its own.
 test-pygame-ce:
