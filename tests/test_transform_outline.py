@@ -140,11 +140,14 @@ def test_layouts_agree_byte_for_byte():
         assert np.array_equal(got, first)
 
 
-@pytest.mark.parametrize("stroke_width", [0, -1.5, 1e30])
-def test_degenerate_stroke_widths_run_through_the_same_formulas(stroke_width):
+@pytest.mark.parametrize("stroke_width", [0, -1.5, 25, 1e30])
+@pytest.mark.parametrize("background", [None, (4, 5, 6)])
+def test_degenerate_stroke_widths_run_through_the_same_formulas(stroke_width, background):
     t = make("bgra", (10, 10), (1, 2, 3, 200)).surf
-    assert outline(t, 3, stroke_width, (255, 0, 0)) is None
-    assert outline(t, 3, stroke_width, (255, 0, 0), (4, 5, 6)) is None
+    content = rgba(t)
+    assert outline(t, 3, stroke_width, (255, 0, 0), background) is None
+    expected = reference.outline(content, [3] * 4, stroke_width, (255, 0, 0), background)
+    assert np.array_equal(rgba(t), expected)
     assert not t.get_locked()
 
 

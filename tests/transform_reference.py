@@ -22,6 +22,8 @@ def _is_even(value):
 def round_to_f32(exact):
     """The float32 nearest to the rational `exact`, ties to even."""
     guess = f32(float(exact))
+    if not np.isfinite(guess):
+        return guess  # beyond the float32 range: rounds to infinity
     candidates = [np.nextafter(guess, f32(-np.inf)), guess, np.nextafter(guess, f32(np.inf))]
     best = min(abs(Fraction(float(c)) - exact) for c in candidates)
     ties = [c for c in candidates if abs(Fraction(float(c)) - exact) == best]
@@ -29,6 +31,8 @@ def round_to_f32(exact):
 
 
 def fma32(a, b, c):
+    if not all(math.isfinite(float(v)) for v in (a, b, c)):
+        return f32(float(a) * float(b) + float(c))  # infinities propagate as in IEEE
     return round_to_f32(Fraction(float(a)) * Fraction(float(b)) + Fraction(float(c)))
 
 
@@ -114,6 +118,11 @@ def _alpha_of(total_a):
 
 def outline(pixels, radii, stroke_width, color, background=None):
     """transform_into_outlined_rounded_rect on a copy of `pixels`, with four radii."""
+    with np.errstate(over="ignore"):  # huge strokes overflow to infinity, as in the kernel
+        return _outline(pixels, radii, stroke_width, color, background)
+
+
+def _outline(pixels, radii, stroke_width, color, background):
     out = pixels.copy()
     h, w = out.shape[:2]
     stroke_width = f32(stroke_width)
