@@ -140,17 +140,6 @@ def test_a_nan_radius_leaves_its_corner_square():
     assert np.array_equal(got[15:], ref[15:]) and np.array_equal(got[:, 15:], ref[:, 15:])
 
 
-def test_without_colour_alpha_is_scaled_never_raised():
-    t = make("bgra", (24, 24))
-    paint_gradient(t.surf)
-    before = rgba(t.surf)
-    cut(t.surf, 12)
-    after = rgba(t.surf)
-    assert (after[..., 3] <= before[..., 3]).all()
-    assert (after[..., 3] < before[..., 3]).any()
-    assert np.array_equal(after[..., :3], before[..., :3])
-
-
 def test_colour_with_zero_alpha_clears_the_surface_when_corners_are_cut():
     t = make("bgra", (20, 10), (1, 2, 3, 4)).surf
     cut(t, 3, (200, 100, 50, 0))
@@ -188,19 +177,6 @@ def test_calls_on_the_surface_come_in_order(color, expected):
         curvix.md.pygame = saved
     assert surf.log == expected
     assert not surf.get_locked()
-
-
-class Float:
-    def __float__(self):
-        return 3.0
-
-
-def test_radius_items_go_through_the_float_conversion():
-    a = make("bgra", (20, 20), (0, 0, 0, 255)).surf
-    b = make("bgra", (20, 20), (0, 0, 0, 255)).surf
-    cut(a, [Float(), 3, np.float32(3), 3.0])
-    cut(b, 3)
-    assert np.array_equal(rgba(a), rgba(b))
 
 
 class IntReturnsStr:

@@ -83,6 +83,8 @@ Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
 
     const Ref pygame = pygame_module();
     if (!pygame) return {};
+    // Only the alpha is written, but both views are held as in every pass, so
+    // that a surface whose colour view fails is refused the same way here.
     const auto colour = colour_view(pygame.get(), surf, size->width, size->height);
     if (!colour) return {};
     const auto alpha = alpha_view(pygame.get(), surf, size->width, size->height);
