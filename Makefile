@@ -22,7 +22,7 @@ PIP := $(PY) -m pip
 export SDL_AUDIODRIVER ?= dummy
 export PYGAME_HIDE_SUPPORT_PROMPT := 1
 
-SOURCES := $(shell find src host cmake -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
+SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
 .PHONY: all build demo test bench test-sanitize test-pygame-ce test-python3.13 clean
 
@@ -38,6 +38,7 @@ $(VENV)/.ready: requirements-dev.txt
 $(VENV)/.built: $(VENV)/.ready $(SOURCES)
 	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/host $(CMAKE_DEFINES) ./host
 	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/fast $(CMAKE_DEFINES) .
+	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/kernelprobe $(CMAKE_DEFINES) ./kernelprobe
 	touch $@
 
 build: $(VENV)/.built

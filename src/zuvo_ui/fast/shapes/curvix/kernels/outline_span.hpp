@@ -1,0 +1,55 @@
+// What the outline transform's run-filling driver hands to the vectorised
+// per-pixel evaluators, one translation unit per instruction set.  Plain data
+// and declarations only: nothing here may be compiled differently in the
+// instruction-set units, so nothing here is inline code.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "../../../support/plane.hpp"
+
+namespace zuvo::curvix {
+
+// The transform's constants, in the form the evaluators use them.
+struct OutlineConstants {
+    float center_x, box_half_w;
+    float cutoff;      // half_width + 0.5, single precision
+    float beyond;      // largest float <= half_width + 0.5 (double): sd > beyond <=> (double)sd > cutoff_exact
+    float half_width;
+    float stroke_alpha_mult, bg_alpha_mult;
+    float stroke_r, stroke_g, stroke_b;
+    float bg_r, bg_g, bg_b;
+    std::uint8_t stroke_r8, stroke_g8, stroke_b8, alpha_base8;
+    bool has_bg;
+};
+
+// One row and one half of it: every pixel shares the corner radius.
+struct HalfRow {
+    std::int32_t y;
+    float radius;          // current_r
+    float qy;              // qy_base + current_r
+    float qy_out_sq;       // max(qy, 0)^2, single precision
+    float radius_plus_hw;  // current_r + half_width, single precision
+};
+
+// Evaluates columns [x_begin, x_end) of `row` pixel by pixel, each exactly as
+// the scalar kernel does.  All columns must lie in the row's half.
+using SpanEvaluator = void (*)(const PixelPlanes& px, const OutlineConstants& k,
+                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end);
+
+void outline_span_sse2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
+                       std::int32_t x_begin, std::int32_t x_end) noexcept;
+void outline_span_avx2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
+                       std::int32_t x_begin, std::int32_t x_end) noexcept;
+
+// The emulated fused multiply-adds of the SSE2 path on n values each, so
+// that the tests can hold them against std::fma on the cases that rounding
+// twice gets wrong (pixels almost never reach them).  `b` of the double one
+// must satisfy what the kernel guarantees: 0 <= b <= 1, b == 0 or b >= 2^-24.
+void fused_multiply_add_sse2(const float* a, const float* b, const float* c, float* out,
+                             std::size_t n) noexcept;
+void fused_multiply_add_sse2(const double* a, const double* b, const double* c, double* out,
+                             std::size_t n) noexcept;
+
+}  // namespace zuvo::curvix

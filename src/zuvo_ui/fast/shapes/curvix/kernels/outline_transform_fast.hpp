@@ -1,0 +1,28 @@
+// The outline transform as the module runs it: the scalar kernel's pixel
+// rules, byte for byte, with runs of provably equal pixels filled in bulk and
+// the rest evaluated on vectors of the best instruction set the processor has.
+#pragma once
+
+#include "../../../support/plane.hpp"
+#include "outline_transform.hpp"
+
+namespace zuvo::curvix {
+
+enum class OutlinePath {
+    scalar,  // the plain scalar kernel, transform_outline
+    sse2,
+    avx2,    // with FMA
+};
+
+bool outline_path_available(OutlinePath path) noexcept;
+
+// One chosen path; `fill_runs` false evaluates every pixel on it.  The planes
+// are shape.w x shape.h and distinct pixels never share a byte.  For tests and
+// benchmarks: the module calls `transform_outline_fast`.
+void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, OutlinePath path,
+                          bool fill_runs) noexcept;
+
+// The best available path with run filling.
+void transform_outline_fast(const PixelPlanes& px, const OutlineTransform& shape) noexcept;
+
+}  // namespace zuvo::curvix
