@@ -6,6 +6,7 @@
 #include "entry_points.hpp"
 #include "kernels/corner_transform.hpp"
 #include "kernels/outline_transform.hpp"
+#include "kernels/outline_transform_fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {
@@ -171,7 +172,7 @@ Ref draw_outline(PyObject* surf, PyObject* radii_input, float stroke_width, PyOb
     const PixelPlanes planes = planes_of(*colour, *alpha);
     {
         ReleaseGil unlocked;
-        transform_outline(planes, shape);
+        transform_outline_fast(planes, shape);
     }
     return none();
 }
