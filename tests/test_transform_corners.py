@@ -229,8 +229,6 @@ def test_bad_arguments_leave_the_surface_as_it_was(args, kwargs, exc, message):
     assert entries[-1] == "zuvo_ui.fast.shapes.curvix.transform_into_rounded_rect"
 
 
-@pytest.mark.xfail(strict=True, reason="the shared parser reports a missing required argument "
-                   "as 'at most' when a later optional one is given by keyword")
 def test_a_missing_required_argument_is_reported_as_at_least():
     with pytest.raises(TypeError) as info:
         cut(pygame.Surface((4, 4), pygame.SRCALPHA), color=OK)

@@ -3,13 +3,12 @@
 namespace zuvo {
 namespace {
 
-void raise_count(const char* name, std::size_t required, std::size_t n_params,
-                 Py_ssize_t given) {
-    const bool exact = required == n_params;
-    const Py_ssize_t expected =
-        static_cast<Py_ssize_t>(given < static_cast<Py_ssize_t>(required) ? required : n_params);
-    const char* bound =
-        exact ? "exactly" : (given < static_cast<Py_ssize_t>(required) ? "at least" : "at most");
+// `missing` tells a call short of its required arguments from one with too
+// many positional ones; `given` is then the index of the first one missing.
+void raise_count(const char* name, std::size_t required, std::size_t n_params, Py_ssize_t given,
+                 bool missing) {
+    const char* bound = required == n_params ? "exactly" : (missing ? "at least" : "at most");
+    const Py_ssize_t expected = static_cast<Py_ssize_t>(missing ? required : n_params);
     PyErr_Format(PyExc_TypeError, "%.200s() takes %.8s %zd positional argument%.1s (%zd given)",
                  name, bound, expected, expected == 1 ? "" : "s", given);
 }
@@ -33,7 +32,7 @@ bool parse_args(const char* name, const char* const* params, std::size_t n_param
                 std::size_t required, PyObject* const* args, Py_ssize_t nargs,
                 PyObject* kwnames, PyObject** out) {
     if (nargs > static_cast<Py_ssize_t>(n_params)) {
-        raise_count(name, required, n_params, nargs);
+        raise_count(name, required, n_params, nargs, false);
         return false;
     }
     for (std::size_t i = 0; i < n_params; ++i) {
@@ -61,7 +60,7 @@ bool parse_args(const char* name, const char* const* params, std::size_t n_param
     }
     for (std::size_t i = 0; i < required; ++i) {
         if (out[i] == nullptr) {
-            raise_count(name, required, n_params, nargs + n_kw);
+            raise_count(name, required, n_params, static_cast<Py_ssize_t>(i), true);
             return false;
         }
     }
