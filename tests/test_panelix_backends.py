@@ -136,3 +136,21 @@ def test_sdl_failure_gives_the_window_back_to_the_real_renderer(sdl):
     with pytest.raises(ValueError, match="layout failed"):
         panelix.menu_draw_sdl(menu, video.Texture(renderer, (8, 8)))
     assert renderer.target is None
+
+
+def test_gallery_section_draws_the_menu_and_the_visible_rows():
+    import pathlib
+    import sys
+    sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "examples"))
+    try:
+        import gallery_panelix
+    finally:
+        sys.path.pop(0)
+    pygame.font.init()
+    canvas = pygame.Surface((720, 400), pygame.SRCALPHA)
+    canvas.fill((1, 2, 3, 255))
+    assert gallery_panelix.draw(canvas, pygame.font.Font(None, 22), 100) == 310
+    # The menu's background (46, 52, 64) at alpha 235 over the canvas, at (24, 128).
+    pixel = canvas.get_at((30, 240))
+    assert all(abs(a - b) <= 6 for a, b in zip(pixel[:3], (46, 52, 64)))
+    assert canvas.get_at((30, 120)) == (1, 2, 3, 255)

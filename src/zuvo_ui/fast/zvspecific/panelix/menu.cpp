@@ -68,9 +68,8 @@ bool draw_sdl(PyObject* self, PyObject* bg) {
         if (!drawn) {
             // Rendering must go back to the window even when the menu failed;
             // the menu's own exception is the one the caller sees.
-            PyObject* exc = PyErr_GetRaisedException();
-            if (PyObject_SetAttr(renderer.get(), names.target, Py_None) < 0) PyErr_Clear();
-            PyErr_SetRaisedException(exc);
+            const SavedError failure;
+            PyObject_SetAttr(renderer.get(), names.target, Py_None);
             return false;
         }
         if (PyObject_SetAttr(renderer.get(), names.target, Py_None) < 0) return false;

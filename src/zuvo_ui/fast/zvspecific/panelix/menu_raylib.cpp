@@ -28,16 +28,12 @@ public:
     OpenModes& operator=(const OpenModes&) = delete;
     ~OpenModes() {
         if (!texture_ && !blend_) return;
-        PyObject* exc = PyErr_GetRaisedException();
+        const SavedError failure;
         if (blend_) {
             host.end_blend_mode(0);
             PyErr_Clear();
         }
-        if (texture_) {
-            host.end_texture_mode(0);
-            PyErr_Clear();
-        }
-        PyErr_SetRaisedException(exc);
+        if (texture_) host.end_texture_mode(0);
     }
 
     bool begin_texture(PyObject* target) {

@@ -151,11 +151,8 @@ bool register_module(PyObject* mod, bool& registered) {
 
 void unregister_module(PyObject* mod) {
     PyObject* modules = PyImport_GetModuleDict();
-    PyObject* exc = PyErr_GetRaisedException();
-    PyObject* current = PyDict_GetItemString(modules, kModuleName);
-    if (current == mod) PyDict_DelItemString(modules, kModuleName);
-    PyErr_Clear();
-    PyErr_SetRaisedException(exc);
+    const SavedError failure;
+    if (PyDict_GetItemString(modules, kModuleName) == mod) PyDict_DelItemString(modules, kModuleName);
 }
 
 bool execute_body(PyObject* mod, bool& registered) {

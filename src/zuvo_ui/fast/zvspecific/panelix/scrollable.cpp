@@ -88,11 +88,12 @@ Ref recollide_items(PyObject* self, PyObject* items) {
 // A child's failed update is printed and handed to the unraisable hook; the
 // loop stops there and the call still succeeds.
 void report_failed_update() {
-    PyObject* exc = PyErr_GetRaisedException();
-    PyErr_DisplayException(exc);
-    const Ref context = Ref::steal(PyUnicode_FromString(kUpdateWorker));
-    if (!context) PyErr_Clear();
-    PyErr_SetRaisedException(exc);
+    Ref context;
+    {
+        const SavedError failure;
+        failure.display();
+        context = Ref::steal(PyUnicode_FromString(kUpdateWorker));
+    }
     PyErr_WriteUnraisable(context ? context.get() : Py_None);
 }
 
