@@ -189,6 +189,8 @@ BAD_ARGUMENTS = [
     # (args, kwargs, exception, message)
     ((), {}, TypeError, "transform_into_rounded_rect() takes at least 2 positional arguments (0 given)"),
     (("S",), {}, TypeError, "transform_into_rounded_rect() takes at least 2 positional arguments (1 given)"),
+    (("S",), {"color": OK}, TypeError,
+     "transform_into_rounded_rect() takes at least 2 positional arguments (1 given)"),
     (("S", 1, OK, 4), {}, TypeError,
      "transform_into_rounded_rect() takes at most 3 positional arguments (4 given)"),
     (("S", 1), {"radius": 1}, TypeError,
@@ -227,13 +229,6 @@ def test_bad_arguments_leave_the_surface_as_it_was(args, kwargs, exc, message):
     assert t.outside_unchanged() and not t.surf.get_locked()
     entries = [f.name for f in traceback.extract_tb(info.value.__traceback__)]
     assert entries[-1] == "zuvo_ui.fast.shapes.curvix.transform_into_rounded_rect"
-
-
-def test_a_missing_required_argument_is_reported_as_at_least():
-    with pytest.raises(TypeError) as info:
-        cut(pygame.Surface((4, 4), pygame.SRCALPHA), color=OK)
-    assert str(info.value).startswith(
-        "transform_into_rounded_rect() takes at least 2 positional arguments (")
 
 
 class ClaimsSize(pygame.Surface):

@@ -186,6 +186,8 @@ BAD_ARGUMENTS = [
     # (args, kwargs, exception, message)
     (("S", 1, 2), {}, TypeError,
      "transform_into_outlined_rounded_rect() takes at least 4 positional arguments (3 given)"),
+    (("S", 1), {"color": RED}, TypeError,
+     "transform_into_outlined_rounded_rect() takes at least 4 positional arguments (2 given)"),
     (("S", 1, 2, RED, None, 6), {}, TypeError,
      "transform_into_outlined_rounded_rect() takes at most 5 positional arguments (6 given)"),
     (("S", 1, 2, RED), {"bg": 1}, TypeError,
