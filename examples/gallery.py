@@ -19,6 +19,7 @@ os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
 
 import pygame
 
+import gallery_panelix
 import gallery_transforms
 from zuvo_ui.fast.shapes import curvix
 
@@ -96,6 +97,7 @@ def main() -> int:
     pills(canvas, font, 116)
     cards(canvas, font, 206)
     bottom = gallery_transforms.draw(canvas, font, 350)
+    bottom = gallery_panelix.draw(canvas, font, bottom + 12)
     picture = canvas.subsurface((0, 0, canvas.get_width(), bottom))
     args.output.parent.mkdir(parents=True, exist_ok=True)
     pygame.image.save(picture, str(args.output))

@@ -4,6 +4,8 @@ pygame back end of the stand-in host toolkit.
 `draw(canvas, font, top)` renders the section and returns the y below it.
 """
 
+from typing import Any
+
 import pygame
 
 from zuvo_ui.fast.shapes import curvix
@@ -19,18 +21,19 @@ LIST_SIZE = (220, 150)
 ENTRIES = ["Open…", "Save", "Save as…", "Export PNG", "Quit"]
 
 
-def _label(canvas, font, text, pos, color=TEXT):
+def _label(canvas: pygame.Surface, font: pygame.font.Font, text: str, pos: tuple[int, int],
+           color: tuple[int, int, int] = TEXT) -> None:
     canvas.blit(font.render(text, True, color), pos)
 
 
-class MenuLayout(ZuvoCobject):
+class MenuLayout(ZuvoCobject):  # type: ignore[misc]  # the host's type is untyped
     """The menu's layout: panelix calls its draw through the widget method table."""
 
-    def __init__(self, target, font, selected):
+    def __init__(self, target: pygame.Surface, font: pygame.font.Font, selected: int) -> None:
         super().__init__(0, 0, *MENU_SIZE)
         self.target, self.font, self.selected = target, font, selected
 
-    def draw(self):
+    def draw(self) -> None:
         for i, entry in enumerate(ENTRIES):
             y = 12 + i * 27
             if i == self.selected:
@@ -40,37 +43,39 @@ class MenuLayout(ZuvoCobject):
 
 
 class _Renderer:
-    def __init__(self, canvas):
+    def __init__(self, canvas: pygame.Surface) -> None:
         self.blit = canvas.blit
 
 
 class _Window:
-    def __init__(self, canvas):
+    def __init__(self, canvas: pygame.Surface) -> None:
         self._renderer = _Renderer(canvas)
 
 
 class Menu:
     """The attributes menu_draw_pygame reads from a toolkit menu."""
 
-    def __init__(self, canvas, font, position):
+    def __init__(self, canvas: pygame.Surface, font: pygame.font.Font,
+                 position: tuple[int, int]) -> None:
         self._surface = pygame.Surface(MENU_SIZE, pygame.SRCALPHA)
         self._layout = MenuLayout(self._surface, font, selected=3)
         self._window = _Window(canvas)
         self._tuple_absolute_coordinates = position
 
 
-class Row(ZuvoCobject):
-    def __init__(self, index):
+class Row(ZuvoCobject):  # type: ignore[misc]
+    def __init__(self, index: int) -> None:
         super().__init__(8, index * 30, LIST_SIZE[0] - 16, 26, name="Row %d" % (index + 1))
         self.index = index
 
 
-def _scrolled_list(canvas, font, origin):
+def _scrolled_list(canvas: pygame.Surface, font: pygame.font.Font,
+                   origin: tuple[int, int]) -> tuple[int, int]:
     """A scrolled list: panelix finds the rows that show, only those are drawn."""
     x, y = origin
     container = ZuvoCobject(x, y, *LIST_SIZE)
     container.scroll = ZvVector2(0, 42)  # scrolled down by 42 pixels
-    rows = [Row(i) for i in range(12)]
+    rows: list[Any] = [Row(i) for i in range(12)]
     visible = panelix.scrollable_recollide_items(container, rows)
     panelix.scrollable_update_collided(visible)
 
