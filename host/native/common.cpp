@@ -36,7 +36,7 @@ bool import_type(const char* module_name, const char* type_name, PyTypeObject** 
     }
     void* table = PyCapsule_GetPointer(capsule, nullptr);
     if (!table) return false;
-    // The imported modules live for the whole process, so a borrowed pointer stays valid.
+    // Kept for the process, like the module that holds the table.
     *type = reinterpret_cast<PyTypeObject*>(Py_NewRef(found.get()));
     *vtable = table;
     return true;

@@ -12,7 +12,9 @@ namespace {
 using namespace zuvo::zvhost;
 using zuvo::Ref;
 
-std::vector<Ref> texture_modes;
+// A Python list, never freed: a C++ container of references would be
+// destroyed after the interpreter at process exit.
+PyObject* texture_modes = nullptr;
 std::vector<int> blend_modes;
 
 bool fail_unbalanced(const char* name, bool empty) {
@@ -22,13 +24,14 @@ bool fail_unbalanced(const char* name, bool empty) {
 }
 
 void begin_texture_mode(PyObject* target, int) {
-    if (standin::record("begin_texture_mode", {target})) texture_modes.push_back(Ref::borrow(target));
+    if (standin::record("begin_texture_mode", {target})) PyList_Append(texture_modes, target);
 }
 
 void end_texture_mode(int) {
     if (standin::record("end_texture_mode", {}) &&
-        fail_unbalanced("end_texture_mode", texture_modes.empty())) {
-        texture_modes.pop_back();
+        fail_unbalanced("end_texture_mode", PyList_GET_SIZE(texture_modes) == 0)) {
+        PyList_SetSlice(texture_modes, PyList_GET_SIZE(texture_modes) - 1,
+                        PyList_GET_SIZE(texture_modes), nullptr);
     }
 }
 
@@ -75,12 +78,7 @@ PyObject* py_clear_background_blank(PyObject*, PyObject*) {
 }
 
 PyObject* texture_stack(PyObject*, PyObject*) {
-    Ref list = Ref::steal(PyList_New(0));
-    if (!list) return nullptr;
-    for (const Ref& target : texture_modes) {
-        if (PyList_Append(list.get(), target.get()) < 0) return nullptr;
-    }
-    return list.release();
+    return PyList_GetSlice(texture_modes, 0, PyList_GET_SIZE(texture_modes));
 }
 
 PyObject* blend_stack(PyObject*, PyObject*) {
@@ -94,7 +92,8 @@ PyObject* blend_stack(PyObject*, PyObject*) {
 }
 
 PyObject* reset(PyObject*, PyObject*) {
-    texture_modes.clear();
+    if (PyList_SetSlice(texture_modes, 0, PyList_GET_SIZE(texture_modes), nullptr) < 0)
+        return nullptr;
     blend_modes.clear();
     Py_RETURN_NONE;
 }
@@ -122,6 +121,8 @@ void* as_pointer(F function) {
 }  // namespace
 
 PyMODINIT_FUNC PyInit_zuvo_raylib() {
+    texture_modes = PyList_New(0);
+    if (!texture_modes) return nullptr;
     Ref module = Ref::steal(PyModule_Create(&definition));
     if (!module) return nullptr;
     PyObject* m = module.get();
