@@ -8,7 +8,10 @@
 #include <cstring>
 
 #include "../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform.hpp"
+#include "../src/zuvo_ui/fast/shapes/curvix/kernels/corner_transform.hpp"
+#include "../src/zuvo_ui/fast/shapes/curvix/kernels/filled.hpp"
 #include "../src/zuvo_ui/fast/shapes/curvix/kernels/outline_span.hpp"
+#include "../src/zuvo_ui/fast/shapes/curvix/kernels/outlined.hpp"
 #include "../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform_fast.hpp"
 
 namespace {
@@ -109,6 +112,42 @@ PyObject* outline(PyObject*, PyObject* args) {
         w, h, CornerRadii{tl, tr, br, bl}, stroke_width, Rgb{r, g, b}, alpha_base, has_bg, bg,
         bg_alpha);
     transform_outline_on(planes.planes(), shape, path->path, path->runs);
+    Py_RETURN_NONE;
+}
+
+// The other kernels on the same planes, for instruction counts of a fixed
+// case: the filled generator's corners, the outlined generator's bands and
+// corners, the corner transform with a colour.
+PyObject* other_kernel(PyObject*, PyObject* args) {
+    const char* kind;
+    PyObject* arrays[4];
+    int w, h, radius;
+    float width;
+    if (!PyArg_ParseTuple(args, "sOOOOiiif", &kind, &arrays[0], &arrays[1], &arrays[2],
+                          &arrays[3], &w, &h, &radius, &width)) {
+        return nullptr;
+    }
+    Planes planes;
+    if (w < 0 || h < 0) {
+        PyErr_SetString(PyExc_ValueError, "negative size");
+        return nullptr;
+    }
+    if (!planes.take(arrays, w, h)) return nullptr;
+    const PixelPlanes px = planes.planes();
+    const auto r = static_cast<float>(radius);
+    if (std::strcmp(kind, "filled") == 0) {
+        round_filled_corners(px.alpha, make_filled_shape(w, h, CornerRadii{r, r, r, r}, 255));
+    } else if (std::strcmp(kind, "outlined") == 0) {
+        const OutlineShape shape = make_outline_shape(w, h, radius, width, 255, 30, 30, 30);
+        paint_outline_bands(px, shape);
+        paint_outline_corners(px, shape);
+    } else if (std::strcmp(kind, "corners") == 0) {
+        const CornerRadii radii = clamp_corner_radii(w, h, CornerRadii{r, r, r, r});
+        transform_corners(px.alpha, make_corner_transform(w, h, radii, true, 255));
+    } else {
+        PyErr_Format(PyExc_ValueError, "unknown kernel '%s'", kind);
+        return nullptr;
+    }
     Py_RETURN_NONE;
 }
 
@@ -216,6 +255,9 @@ PyMethodDef methods[] = {
     {"fma", fused_multiply_add, METH_VARARGS,
      "fma(a, b, c, out, which): out = a * b + c rounded once, by 'std' (std::fma) or 'sse2'\n"
      "(the SSE2 path's emulation)."},
+    {"kernel", other_kernel, METH_VARARGS,
+     "kernel(kind, red, green, blue, alpha, w, h, radius, width): runs the 'filled',\n"
+     "'outlined' or 'corners' kernel on the planes."},
     {"paths", available_paths, METH_NOARGS, "The paths this processor can run."},
     {"all_paths", all_paths, METH_NOARGS, "Every path the probe knows."},
     {nullptr, nullptr, 0, nullptr},

@@ -247,3 +247,13 @@ def test_the_double_precision_emulation_rounds_once():
     twice = a * b + c
     assert (twice != exact).sum() > 100
     assert_same_values(exact, fma_by("sse2", a, b, c))
+
+
+@pytest.mark.parametrize("layout", ["RGBA", "ARGB subsurface"])
+def test_a_surface_large_enough_for_streaming_stores(path, layout):
+    """From 32 MiB on the settled runs go out as non-temporal stores."""
+    w, h = 3001, 2900
+    args = ((12, 30, 0, 7), 2.0, (220, 40, 40), 200, (30, 60, 90), 250)
+    expected, got = run(path, layout, 21, w, h, args)
+    assert expected.nbytes >= 32 << 20
+    assert_same(expected, got, layout)

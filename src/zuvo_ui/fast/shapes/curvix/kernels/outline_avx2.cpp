@@ -42,6 +42,12 @@ void outline_span_avx2(const PixelPlanes& px, const OutlineConstants& k, const H
     simd::evaluate_span<Avx2>(px, k, row, x_begin, x_end);
 }
 
+std::int32_t outline_scan_avx2(const PixelPlanes& px, const OutlineConstants& k,
+                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
+                               bool rightwards) noexcept {
+    return simd::scan_to_settled<Avx2>(px, k, row, x_begin, x_end, rightwards);
+}
+
 }  // namespace zuvo::curvix
 
 #endif

@@ -150,60 +150,99 @@ void blend_over_content(const PixelPlanes& px, const OutlineConstants& k, std::i
     o.a = blend ? ba : o.a;
 }
 
+// Evaluates and stores columns [x0, x0 + count) (count <= lanes); returns the
+// mask of the lanes that are settled (see outline_transform_fast.cpp), which
+// is meaningful only for inputs without NaN or infinities.
 template <class Isa>
-void evaluate_span(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                   std::int32_t x_begin, std::int32_t x_end) {
+typename Isa::I evaluate_vector(const PixelPlanes& px, const OutlineConstants& k,
+                                const HalfRow& row, std::int32_t x0, std::int32_t count) {
     using F = typename Isa::F;
     using I = typename Isa::I;
     using U = typename Isa::U;
-    constexpr std::int32_t n = Isa::lanes;
     const F zero{}, one = zero + 1.0f;
     const F qy = zero + row.qy;
-    for (std::int32_t x0 = x_begin; x0 < x_end; x0 += n) {
-        const std::int32_t count = x_end - x0 < n ? x_end - x0 : n;
-        // Lanes past the end come from columns that are never stored; the
-        // unsigned sum keeps their indices defined.
-        const I xi = (I)((U)Isa::iota() + static_cast<std::uint32_t>(x0));
-        const F fx = Isa::from_int(xi);
-        const F qx = (abs_of<Isa>(fx - k.center_x) - k.box_half_w) + row.radius;
-        const F qx_out = qx > zero ? qx : zero;
-        const F dist_outside = Isa::sqrt(Isa::fma_f(qx_out, qx_out, zero + row.qy_out_sq));
-        const F larger = qx < qy ? qy : qx;
-        const F dist_inside = zero < larger ? zero : larger;
-        const F dist_sum = dist_inside + dist_outside;
-        const F signed_dist = dist_sum - row.radius;
-        const F sa = clamp01<Isa>(k.cutoff - abs_of<Isa>(signed_dist)) * k.stroke_alpha_mult;
-        const I beyond = signed_dist > (zero + k.beyond);
-        const Halves<Isa> sa_d = widen<Isa>(sa);
-        const Halves<Isa> inv_sa{1.0 - sa_d.lo, 1.0 - sa_d.hi};
-        Out<Isa> o;
-        if (k.has_bg) {
-            const F ba = clamp01<Isa>(row.radius_plus_hw - dist_sum) * k.bg_alpha_mult;
-            const F total = over<Isa>(sa_d, inv_sa, ba);
-            const Halves<Isa> inv_total = widen<Isa>(one / total);
-            o.r = blend_channel<Isa>(ba * k.bg_r, sa * k.stroke_r, inv_sa, inv_total);
-            o.g = blend_channel<Isa>(ba * k.bg_g, sa * k.stroke_g, inv_sa, inv_total);
-            o.b = blend_channel<Isa>(ba * k.bg_b, sa * k.stroke_b, inv_sa, inv_total);
-            o.a = alpha_of<Isa>(total);
-            const I cleared = beyond | (total <= zero);
-            o.action = cleared ? (I{} + clear_alpha) : (I{} + write_all);
-        } else {
-            const I untouched = (signed_dist < (zero - k.beyond)) | (sa <= zero);
-            const I full = sa >= one;
-            const I replace = (signed_dist > zero) | full;
-            o.r = I{} + k.stroke_r8;
-            o.g = I{} + k.stroke_g8;
-            o.b = I{} + k.stroke_b8;
-            o.a = full ? (I{} + k.alpha_base8) : low8_of<Isa>({sa_d.lo * 255.0, sa_d.hi * 255.0});
-            o.action = beyond ? (I{} + clear_alpha)
-                              : (untouched ? (I{} + keep) : (replace ? (I{} + write_all) : I{}));
-            const I blend = ~beyond & ~untouched & ~replace;
-            bool any = false;
-            for (std::int32_t i = 0; i < count; ++i) any |= blend[i] != 0;
-            if (any) blend_over_content<Isa>(px, k, row.y, x0, count, sa, inv_sa, blend, o);
-        }
-        store<Isa>(px, row.y, x0, count, o);
+    // Lanes past the end come from columns that are never stored; the
+    // unsigned sum keeps their indices defined.
+    const I xi = (I)((U)Isa::iota() + static_cast<std::uint32_t>(x0));
+    const F fx = Isa::from_int(xi);
+    const F qx = (abs_of<Isa>(fx - k.center_x) - k.box_half_w) + row.radius;
+    const F qx_out = qx > zero ? qx : zero;
+    const F dist_outside = Isa::sqrt(Isa::fma_f(qx_out, qx_out, zero + row.qy_out_sq));
+    const F larger = qx < qy ? qy : qx;
+    const F dist_inside = zero < larger ? zero : larger;
+    const F dist_sum = dist_inside + dist_outside;
+    const F signed_dist = dist_sum - row.radius;
+    const F sa = clamp01<Isa>(k.cutoff - abs_of<Isa>(signed_dist)) * k.stroke_alpha_mult;
+    const I beyond = signed_dist > (zero + k.beyond);
+    I settled = ~beyond & (signed_dist <= zero) & ((k.cutoff - abs_of<Isa>(signed_dist)) <= zero);
+    const Halves<Isa> sa_d = widen<Isa>(sa);
+    const Halves<Isa> inv_sa{1.0 - sa_d.lo, 1.0 - sa_d.hi};
+    Out<Isa> o;
+    if (k.has_bg) {
+        const F ba = clamp01<Isa>(row.radius_plus_hw - dist_sum) * k.bg_alpha_mult;
+        settled &= ba >= (zero + k.bg_alpha_mult);
+        const F total = over<Isa>(sa_d, inv_sa, ba);
+        const Halves<Isa> inv_total = widen<Isa>(one / total);
+        o.r = blend_channel<Isa>(ba * k.bg_r, sa * k.stroke_r, inv_sa, inv_total);
+        o.g = blend_channel<Isa>(ba * k.bg_g, sa * k.stroke_g, inv_sa, inv_total);
+        o.b = blend_channel<Isa>(ba * k.bg_b, sa * k.stroke_b, inv_sa, inv_total);
+        o.a = alpha_of<Isa>(total);
+        const I cleared = beyond | (total <= zero);
+        o.action = cleared ? (I{} + clear_alpha) : (I{} + write_all);
+    } else {
+        const I untouched = (signed_dist < (zero - k.beyond)) | (sa <= zero);
+        const I full = sa >= one;
+        const I replace = (signed_dist > zero) | full;
+        o.r = I{} + k.stroke_r8;
+        o.g = I{} + k.stroke_g8;
+        o.b = I{} + k.stroke_b8;
+        o.a = full ? (I{} + k.alpha_base8) : low8_of<Isa>({sa_d.lo * 255.0, sa_d.hi * 255.0});
+        o.action = beyond ? (I{} + clear_alpha)
+                          : (untouched ? (I{} + keep) : (replace ? (I{} + write_all) : I{}));
+        const I blend = ~beyond & ~untouched & ~replace;
+        bool any = false;
+        for (std::int32_t i = 0; i < count; ++i) any |= blend[i] != 0;
+        if (any) blend_over_content<Isa>(px, k, row.y, x0, count, sa, inv_sa, blend, o);
     }
+    store<Isa>(px, row.y, x0, count, o);
+    return settled;
+}
+
+template <class Isa>
+void evaluate_span(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
+                   std::int32_t x_begin, std::int32_t x_end) {
+    constexpr std::int32_t n = Isa::lanes;
+    for (std::int32_t x0 = x_begin; x0 < x_end; x0 += n) {
+        evaluate_vector<Isa>(px, k, row, x0, x_end - x0 < n ? x_end - x0 : n);
+    }
+}
+
+// Evaluates columns from the border of a half inwards, a vector at a time,
+// until a vector holds a settled column; settled columns lie on one run at
+// the centre, so that column bounds it.  Settled columns already evaluated
+// got the value the run's fill gives them.
+template <class Isa>
+std::int32_t scan_to_settled(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
+                             std::int32_t x_begin, std::int32_t x_end, bool rightwards) {
+    constexpr std::int32_t n = Isa::lanes;
+    if (rightwards) {
+        for (std::int32_t x0 = x_begin; x0 < x_end; x0 += n) {
+            const std::int32_t count = x_end - x0 < n ? x_end - x0 : n;
+            const auto settled = evaluate_vector<Isa>(px, k, row, x0, count);
+            for (std::int32_t i = 0; i < count; ++i) {
+                if (settled[i]) return x0 + i;
+            }
+        }
+        return x_end;
+    }
+    for (std::int32_t end = x_end; end > x_begin; end -= n) {
+        const std::int32_t x0 = end - x_begin < n ? x_begin : end - n;
+        const auto settled = evaluate_vector<Isa>(px, k, row, x0, end - x0);
+        for (std::int32_t i = end - x0 - 1; i >= 0; --i) {
+            if (settled[i]) return x0 + i + 1;
+        }
+    }
+    return x_begin;
 }
 
 }  // namespace

@@ -38,10 +38,25 @@ struct HalfRow {
 using SpanEvaluator = void (*)(const PixelPlanes& px, const OutlineConstants& k,
                                const HalfRow& row, std::int32_t x_begin, std::int32_t x_end);
 
+// Evaluates columns from the half's border inwards (rightwards from x_begin,
+// or leftwards from x_end) until it meets a settled column, and returns the
+// bound of the settled run: its first column when scanning rightwards, one
+// past its last when scanning leftwards.  Only for inputs without NaN or
+// infinities.
+using SettledScanner = std::int32_t (*)(const PixelPlanes& px, const OutlineConstants& k,
+                                        const HalfRow& row, std::int32_t x_begin,
+                                        std::int32_t x_end, bool rightwards);
+
 void outline_span_sse2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
                        std::int32_t x_begin, std::int32_t x_end) noexcept;
 void outline_span_avx2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
                        std::int32_t x_begin, std::int32_t x_end) noexcept;
+std::int32_t outline_scan_sse2(const PixelPlanes& px, const OutlineConstants& k,
+                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
+                               bool rightwards) noexcept;
+std::int32_t outline_scan_avx2(const PixelPlanes& px, const OutlineConstants& k,
+                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
+                               bool rightwards) noexcept;
 
 // The emulated fused multiply-adds of the SSE2 path on n values each, so
 // that the tests can hold them against std::fma on the cases that rounding

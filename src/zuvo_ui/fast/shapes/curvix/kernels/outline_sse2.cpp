@@ -83,6 +83,12 @@ void outline_span_sse2(const PixelPlanes& px, const OutlineConstants& k, const H
     simd::evaluate_span<Sse2>(px, k, row, x_begin, x_end);
 }
 
+std::int32_t outline_scan_sse2(const PixelPlanes& px, const OutlineConstants& k,
+                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
+                               bool rightwards) noexcept {
+    return simd::scan_to_settled<Sse2>(px, k, row, x_begin, x_end, rightwards);
+}
+
 namespace {
 
 template <class T, class V, V (*op)(V, V, V)>
