@@ -24,7 +24,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
-.PHONY: all build demo test bench test-sanitize test-pygame-ce test-python3.13 clean
+.PHONY: all build demo test bench bench-callgrind test-sanitize test-pygame-ce test-python3.13 clean
 
 all: build
 
@@ -50,8 +50,19 @@ test: build
 	$(TEST_ENV) $(PY) -m pytest $(PYTEST_ARGS)
 
 # The benchmark suite (never part of make test): prints a table, writes bench-results.json.
+# pycairo, a peer measured against, is built from source against Debian's cairo;
+# it goes into the environment here only, never into requirements-dev.txt.
 bench: build
+	@pkg-config --exists cairo 2>/dev/null || { apt-get update && apt-get install -y libcairo2-dev pkg-config; }
+	@$(PY) -c "import cairo" 2>/dev/null || $(PIP) install pycairo
 	$(PY) bench/run.py --output bench-results.json
+	$(PY) bench/per_pixel.py bench-results.json
+
+# Instruction counts of one fixed case of each kernel under callgrind: free of
+# the machine's noise, for comparing a change with its predecessor.
+bench-callgrind: build
+	@command -v valgrind >/dev/null || { apt-get update && apt-get install -y valgrind; }
+	$(PY) bench/callgrind.py --output callgrind-results.json
 
 # The whole suite against the sanitizer build, in an environment of its own.
 test-sanitize:

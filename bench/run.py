@@ -18,9 +18,11 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import pygame  # noqa: E402
 
 import cases_shapes  # noqa: E402
+import cases_panelix  # noqa: E402
+import cases_transforms  # noqa: E402
 from harness import measure, table  # noqa: E402
 
-SUITES = [cases_shapes]
+SUITES = [cases_shapes, cases_transforms, cases_panelix]
 
 
 def main():
