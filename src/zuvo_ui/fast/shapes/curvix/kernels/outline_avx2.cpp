@@ -44,8 +44,8 @@ void outline_span_avx2(const PixelPlanes& px, const OutlineConstants& k, const H
 
 std::int32_t outline_scan_avx2(const PixelPlanes& px, const OutlineConstants& k,
                                const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
-                               bool rightwards) noexcept {
-    return simd::scan_to_settled<Avx2>(px, k, row, x_begin, x_end, rightwards);
+                               bool rightwards, bool& all_written, ScanStop& stop) noexcept {
+    return simd::scan_to_settled<Avx2>(px, k, row, x_begin, x_end, rightwards, all_written, stop);
 }
 
 }  // namespace zuvo::curvix

@@ -150,11 +150,18 @@ void blend_over_content(const PixelPlanes& px, const OutlineConstants& k, std::i
     o.a = blend ? ba : o.a;
 }
 
-// Evaluates and stores columns [x0, x0 + count) (count <= lanes); returns the
-// mask of the lanes that are settled (see outline_transform_fast.cpp), which
-// is meaningful only for inputs without NaN or infinities.
 template <class Isa>
-typename Isa::I evaluate_vector(const PixelPlanes& px, const OutlineConstants& k,
+struct Kinds {
+    typename Isa::I settled, beyond;
+    typename Isa::I written;  // lanes whose four channels were all written
+    typename Isa::I straight; // qx <= 0 and qx < qy: the distance terms do not depend on x
+};
+
+// Evaluates and stores columns [x0, x0 + count) (count <= lanes); returns the
+// masks of the lanes that are settled (see outline_transform_fast.cpp; only
+// meaningful for inputs without NaN or infinities) and beyond the outer edge.
+template <class Isa>
+Kinds<Isa> evaluate_vector(const PixelPlanes& px, const OutlineConstants& k,
                                 const HalfRow& row, std::int32_t x0, std::int32_t count) {
     using F = typename Isa::F;
     using I = typename Isa::I;
@@ -205,7 +212,7 @@ typename Isa::I evaluate_vector(const PixelPlanes& px, const OutlineConstants& k
         if (any) blend_over_content<Isa>(px, k, row.y, x0, count, sa, inv_sa, blend, o);
     }
     store<Isa>(px, row.y, x0, count, o);
-    return settled;
+    return {settled, beyond, o.action == (I{} + write_all), (qx <= zero) & (qx < qy)};
 }
 
 template <class Isa>
@@ -218,28 +225,57 @@ void evaluate_span(const PixelPlanes& px, const OutlineConstants& k, const HalfR
 }
 
 // Evaluates columns from the border of a half inwards, a vector at a time,
-// until a vector holds a settled column; settled columns lie on one run at
-// the centre, so that column bounds it.  Settled columns already evaluated
-// got the value the run's fill gives them.
+// until a vector holds a column whose result the rest of the half shares:
+// a settled one (settled columns lie on one run at the centre), or, with a
+// background, a straight one (ditto; their distance terms, and so their
+// results, are all equal).  Returns that column (scanning rightwards) or one
+// past it (leftwards), and says in `stop` which kind it was and whether all
+// its channels were written.  Columns of the run already evaluated got the
+// value the run's fill gives them.  When the first vector lies beyond the
+// outer edge in every column and more follow, returns `beyond_run` instead,
+// so that the caller can skip that run by bisection.  `all_written` is
+// cleared when some evaluated column did not get all four channels written.
 template <class Isa>
 std::int32_t scan_to_settled(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                             std::int32_t x_begin, std::int32_t x_end, bool rightwards) {
+                             std::int32_t x_begin, std::int32_t x_end, bool rightwards,
+                             bool& all_written, ScanStop& stop) {
     constexpr std::int32_t n = Isa::lanes;
+    stop = ScanStop{};
+    const auto all_beyond = [](const Kinds<Isa>& kinds) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            if (!kinds.beyond[i]) return false;
+        }
+        return true;
+    };
+    // Whether lane i ends the scan; notes what it was.
+    const auto stops_at = [&](const Kinds<Isa>& kinds, std::int32_t i) {
+        if (kinds.settled[i]) {
+            stop.settled = true;
+        } else if (!(k.has_bg && kinds.straight[i])) {
+            all_written &= kinds.written[i] != 0;
+            return false;
+        }
+        stop.found = true;
+        stop.written = kinds.written[i] != 0;
+        return true;
+    };
     if (rightwards) {
         for (std::int32_t x0 = x_begin; x0 < x_end; x0 += n) {
             const std::int32_t count = x_end - x0 < n ? x_end - x0 : n;
-            const auto settled = evaluate_vector<Isa>(px, k, row, x0, count);
+            const Kinds<Isa> kinds = evaluate_vector<Isa>(px, k, row, x0, count);
+            if (x0 == x_begin && x0 + n < x_end && all_beyond(kinds)) return beyond_run;
             for (std::int32_t i = 0; i < count; ++i) {
-                if (settled[i]) return x0 + i;
+                if (stops_at(kinds, i)) return x0 + i;
             }
         }
         return x_end;
     }
     for (std::int32_t end = x_end; end > x_begin; end -= n) {
         const std::int32_t x0 = end - x_begin < n ? x_begin : end - n;
-        const auto settled = evaluate_vector<Isa>(px, k, row, x0, end - x0);
+        const Kinds<Isa> kinds = evaluate_vector<Isa>(px, k, row, x0, end - x0);
+        if (end == x_end && x0 > x_begin && all_beyond(kinds)) return beyond_run;
         for (std::int32_t i = end - x0 - 1; i >= 0; --i) {
-            if (settled[i]) return x0 + i + 1;
+            if (stops_at(kinds, i)) return x0 + i + 1;
         }
     }
     return x_begin;

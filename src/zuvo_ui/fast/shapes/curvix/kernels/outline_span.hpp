@@ -39,13 +39,21 @@ using SpanEvaluator = void (*)(const PixelPlanes& px, const OutlineConstants& k,
                                const HalfRow& row, std::int32_t x_begin, std::int32_t x_end);
 
 // Evaluates columns from the half's border inwards (rightwards from x_begin,
-// or leftwards from x_end) until it meets a settled column, and returns the
-// bound of the settled run: its first column when scanning rightwards, one
-// past its last when scanning leftwards.  Only for inputs without NaN or
-// infinities.
+// or leftwards from x_end) until it meets a column whose result the rest of
+// the half shares; see scan_to_settled in outline_simd_body.hpp.  Only for
+// inputs without NaN or infinities.
+constexpr std::int32_t beyond_run = -1;
+
+// Where a scan stopped: at a column whose result the rest of the half shares.
+struct ScanStop {
+    bool found = false;    // false: the scan reached the centre
+    bool settled = false;  // settled, or else straight (its value must be copied)
+    bool written = false;  // all four channels of that column were written
+};
 using SettledScanner = std::int32_t (*)(const PixelPlanes& px, const OutlineConstants& k,
                                         const HalfRow& row, std::int32_t x_begin,
-                                        std::int32_t x_end, bool rightwards);
+                                        std::int32_t x_end, bool rightwards, bool& all_written,
+                                        ScanStop& stop);
 
 void outline_span_sse2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
                        std::int32_t x_begin, std::int32_t x_end) noexcept;
@@ -53,10 +61,10 @@ void outline_span_avx2(const PixelPlanes& px, const OutlineConstants& k, const H
                        std::int32_t x_begin, std::int32_t x_end) noexcept;
 std::int32_t outline_scan_sse2(const PixelPlanes& px, const OutlineConstants& k,
                                const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
-                               bool rightwards) noexcept;
+                               bool rightwards, bool& all_written, ScanStop& stop) noexcept;
 std::int32_t outline_scan_avx2(const PixelPlanes& px, const OutlineConstants& k,
                                const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
-                               bool rightwards) noexcept;
+                               bool rightwards, bool& all_written, ScanStop& stop) noexcept;
 
 // The emulated fused multiply-adds of the SSE2 path on n values each, so
 // that the tests can hold them against std::fma on the cases that rounding
