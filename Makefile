@@ -62,7 +62,7 @@ bench: build
 # the machine's noise, for comparing a change with its predecessor.
 bench-callgrind: build
 	@command -v valgrind >/dev/null || { apt-get update && apt-get install -y valgrind; }
-	$(PY) bench/callgrind.py --output callgrind-results.json
+	$(PY) bench/callgrind.py --output $(BUILD_DIR)/callgrind-results.json
 
 # The whole suite against the sanitizer build, in an environment of its own.
 test-sanitize:

@@ -8,7 +8,7 @@ kernel's functions (``--toggle-collect``), so the interpreter, pygame and
 argument handling are not counted.  The outline transform is counted on
 every path, the plain scalar kernel included.
 
-    python bench/callgrind.py [--output callgrind-results.json]
+    python bench/callgrind.py [--output build/callgrind-results.json]
 """
 
 import argparse
@@ -68,7 +68,7 @@ def count(size, functions, call):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--output", default="callgrind-results.json")
+    parser.add_argument("--output", default="build/callgrind-results.json")
     args = parser.parse_args()
     probe_paths = subprocess.run(
         ["valgrind", "-q", sys.executable, "-c", "import zuvo_kernelprobe as p; print(p.paths())"],
@@ -85,6 +85,7 @@ def main():
     for r in results:
         print("%-*s | %d" % (width, r["name"], r["instructions"]))
     print("\npaths of the probe under valgrind: %s" % probe_paths)
+    pathlib.Path(args.output).parent.mkdir(parents=True, exist_ok=True)
     pathlib.Path(args.output).write_text(json.dumps({"paths": probe_paths, "results": results},
                                                     indent=2) + "\n")
     return 0
