@@ -12,5 +12,7 @@ add_library(zuvo_support STATIC
   ${ZUVO_SRC}/support/convert.cpp
   ${ZUVO_SRC}/support/module.cpp
   ${ZUVO_SRC}/support/buffer.cpp
+  ${ZUVO_SRC}/support/errors.cpp
+  ${ZUVO_SRC}/support/names.cpp
 )
 target_link_libraries(zuvo_support PUBLIC Python::Module)

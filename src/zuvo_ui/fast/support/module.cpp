@@ -4,31 +4,11 @@
 
 #include <cstdint>
 
+#include "errors.hpp"
 #include "ref.hpp"
 
 namespace zuvo {
 namespace {
-
-// Saves the exception being raised and puts it back when the scope ends.
-class SavedException {
-public:
-#if PY_VERSION_HEX >= 0x030C0000
-    SavedException() : exc_(PyErr_GetRaisedException()) {}
-    ~SavedException() { PyErr_SetRaisedException(exc_); }
-#else
-    SavedException() { PyErr_Fetch(&type_, &exc_, &tb_); }
-    ~SavedException() { PyErr_Restore(type_, exc_, tb_); }
-#endif
-    SavedException(const SavedException&) = delete;
-    SavedException& operator=(const SavedException&) = delete;
-
-private:
-#if PY_VERSION_HEX < 0x030C0000
-    PyObject* type_ = nullptr;
-    PyObject* tb_ = nullptr;
-#endif
-    PyObject* exc_ = nullptr;
-};
 
 std::int64_t first_interpreter = -1;
 
@@ -49,7 +29,7 @@ int copy_spec_attr(PyObject* spec, PyObject* dict, const char* from, const char*
 void add_traceback(const char* qualname, const char* filename) {
     Ref frame;
     {
-        SavedException saved;
+        const SavedError saved;
         Ref globals = Ref::steal(PyDict_New());
         if (!globals) return;
         PyCodeObject* code = PyCode_NewEmpty(filename, qualname, 0);

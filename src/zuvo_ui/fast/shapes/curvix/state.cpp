@@ -2,6 +2,7 @@
 
 #include "../../support/convert.hpp"
 #include "../../support/module.hpp"
+#include "../../support/names.hpp"
 
 namespace zuvo::curvix {
 
@@ -9,40 +10,27 @@ Names names{};
 PyObject* module_dict = nullptr;
 
 bool init_names() {
-    struct Entry {
-        PyObject** slot;
-        const char* text;
-    };
-    const Entry entries[] = {
-        {&names.md, "md"},
-        {&names.pygame, "pygame"},
-        {&names.Surface, "Surface"},
-        {&names.SRCALPHA, "SRCALPHA"},
-        {&names.surfarray, "surfarray"},
-        {&names.pixels3d, "pixels3d"},
-        {&names.pixels_alpha, "pixels_alpha"},
-        {&names.fill, "fill"},
-        {&names.get_width, "get_width"},
-        {&names.get_height, "get_height"},
-        {&names.get_cached_filled, "_get_cached_rounded_rect_surface"},
-        {&names.get_cached_outlined, "_get_cached_outlined_rounded_rect_sdf"},
-    };
-    for (const Entry& e : entries) {
-        if (*e.slot) continue;
-        *e.slot = PyUnicode_InternFromString(e.text);
-        if (!*e.slot) return false;
+    if (!intern_names({
+            {&names.md, "md"},
+            {&names.pygame, "pygame"},
+            {&names.Surface, "Surface"},
+            {&names.SRCALPHA, "SRCALPHA"},
+            {&names.surfarray, "surfarray"},
+            {&names.pixels3d, "pixels3d"},
+            {&names.pixels_alpha, "pixels_alpha"},
+            {&names.fill, "fill"},
+            {&names.get_width, "get_width"},
+            {&names.get_height, "get_height"},
+            {&names.get_cached_filled, "_get_cached_rounded_rect_surface"},
+            {&names.get_cached_outlined, "_get_cached_outlined_rounded_rect_sdf"},
+        })) {
+        return false;
     }
     if (!names.transparent) names.transparent = Py_BuildValue("(iiii)", 0, 0, 0, 0);
     return names.transparent != nullptr;
 }
 
-Ref module_global(PyObject* name) {
-    PyObject* value = PyDict_GetItemWithError(module_dict, name);
-    if (!value && !PyErr_Occurred()) value = PyDict_GetItemWithError(PyEval_GetBuiltins(), name);
-    if (value) return Ref::borrow(value);
-    if (!PyErr_Occurred()) PyErr_Format(PyExc_NameError, "name '%U' is not defined", name);
-    return {};
-}
+Ref module_global(PyObject* name) { return lookup_global(module_dict, name); }
 
 Ref pygame_module() {
     const Ref md = module_global(names.md);

@@ -1,6 +1,7 @@
 #include "state.hpp"
 
 #include "../../support/module.hpp"
+#include "../../support/names.hpp"
 
 namespace zuvo::panelix {
 
@@ -9,11 +10,7 @@ Names names{};
 PyObject* module_dict = nullptr;
 
 bool init_names() {
-    struct Entry {
-        PyObject** slot;
-        const char* text;
-    };
-    const Entry entries[] = {
+    return intern_names({
         {&names.surface, "_surface"},
         {&names.absolute_coordinates, "absolute_coordinates"},
         {&names.layout, "_layout"},
@@ -30,13 +27,7 @@ bool init_names() {
         {&names.Blank, "Blank"},
         {&names.Color, "Color"},
         {&names.zuvo_state, "zuvo_state"},
-    };
-    for (const Entry& e : entries) {
-        if (*e.slot) continue;
-        *e.slot = PyUnicode_InternFromString(e.text);
-        if (!*e.slot) return false;
-    }
-    return true;
+    });
 }
 
 void clear_host() {
@@ -50,38 +41,12 @@ void clear_host() {
     module_dict = nullptr;
 }
 
-Ref module_global(PyObject* name) {
-    PyObject* value = PyDict_GetItemWithError(module_dict, name);
-    if (!value && !PyErr_Occurred()) value = PyDict_GetItemWithError(PyEval_GetBuiltins(), name);
-    if (value) return Ref::borrow(value);
-    if (!PyErr_Occurred()) PyErr_Format(PyExc_NameError, "name '%U' is not defined", name);
-    return {};
-}
+Ref module_global(PyObject* name) { return lookup_global(module_dict, name); }
 
 void raise_cannot_convert(PyObject* obj, PyTypeObject* type) {
     PyErr_Format(PyExc_TypeError, "Cannot convert %.200s to %.200s", Py_TYPE(obj)->tp_name,
                  type->tp_name);
 }
-
-#if PY_VERSION_HEX >= 0x030C0000
-SavedError::SavedError() noexcept : value_(PyErr_GetRaisedException()) {}
-SavedError::~SavedError() {
-    PyErr_Clear();
-    PyErr_SetRaisedException(value_);
-}
-void SavedError::display() const noexcept { PyErr_DisplayException(value_); }
-#else
-SavedError::SavedError() noexcept {
-    PyErr_Fetch(&type_, &value_, &tb_);
-    PyErr_NormalizeException(&type_, &value_, &tb_);
-    if (tb_ && value_) PyException_SetTraceback(value_, tb_);
-}
-SavedError::~SavedError() {
-    PyErr_Clear();
-    PyErr_Restore(type_, value_, tb_);
-}
-void SavedError::display() const noexcept { PyErr_Display(type_, value_, tb_); }
-#endif
 
 PyObject* traced(Ref result, const char* qualname) {
     if (!result) add_traceback(qualname, kSource);

@@ -4,6 +4,7 @@
 
 #include <Python.h>
 
+#include "../../support/errors.hpp"
 #include "../../support/ref.hpp"
 #include "../../zvhost/types.hpp"
 
@@ -83,26 +84,6 @@ inline bool instance_of(PyObject* obj, PyTypeObject* type) {
 // Adds the traceback entry `qualname` when `result` is null; passes it on.
 PyObject* traced(Ref result, const char* qualname);
 bool traced(bool ok, const char* qualname);
-
-// Takes the exception being raised out of the way while clean-up code runs,
-// and puts it back when the scope ends, whatever the clean-up left behind.
-class SavedError {
-public:
-    SavedError() noexcept;
-    ~SavedError();
-    SavedError(const SavedError&) = delete;
-    SavedError& operator=(const SavedError&) = delete;
-
-    // Prints the saved exception with its traceback to sys.stderr.
-    void display() const noexcept;
-
-private:
-#if PY_VERSION_HEX < 0x030C0000
-    PyObject* type_ = nullptr;
-    PyObject* tb_ = nullptr;
-#endif
-    PyObject* value_ = nullptr;
-};
 
 template <typename T>
 T* as(PyObject* obj) {
