@@ -36,7 +36,7 @@ PyObject* make_type(PyObject*, PyObject* args) {
         PyErr_SetString(PyExc_ValueError, "basicsize must hold an object header");
         return nullptr;
     }
-    // The spec's name must outlive the type: keep a copy in an immortal bytes object.
+    // PyType_Spec's name must outlive the type: keep a copy in an immortal bytes object.
     PyObject* kept = PyBytes_FromString(name);
     if (!kept) return nullptr;
     PyType_Slot slots[] = {{0, nullptr}};

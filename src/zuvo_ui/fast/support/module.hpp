@@ -19,7 +19,7 @@ struct ModuleLifecycle {
     PyObject* module = nullptr;  // strong reference once execution has begun
 
     // Create step: records the first interpreter, refuses any other, returns
-    // the existing module again, or makes a new one from the spec.
+    // the existing module again, or makes a new one from its ModuleSpec.
     PyObject* create(PyObject* spec);
 
     // Start of the execute step.  Returns 1 when the body is to run (and takes
