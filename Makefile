@@ -24,7 +24,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
-.PHONY: all build demo test bench bench-callgrind test-sanitize test-pygame-ce test-python3.13 clean
+.PHONY: all build demo test bench bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel clean
 
 all: build
 
@@ -73,6 +73,10 @@ test-python3.13:
 	@p=$$(pyenv prefix 3.13 2>/dev/null | head -n 1); \
 	if [ -x "$$p/bin/python3.13" ]; then $(MAKE) VENV=.venv-313 PYTHON="$$p/bin/python3.13" test; \
 	else echo "CPython 3.13 is not installed through pyenv: skipped"; fi
+
+# pip wheel . installs into a fresh virtual environment and both modules import.
+check-wheel:
+	tools/check-wheel "$(PYTHON)"
 
 # The whole suite against pygame-ce, in an environment of its own.
 test-pygame-ce:
