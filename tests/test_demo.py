@@ -65,7 +65,7 @@ def test_demo_opens_a_window_showing_the_gallery(tmp_path, xvfb):
         shot = image_grab.grab(xdisplay=xvfb)
     finally:
         demo.terminate()
-        demo.wait(timeout=10)
+        demo.communicate(timeout=10)
     headless = pygame.image.load(str(out))
     w, h = headless.get_size()
     window = shot.crop((0, 0, w, h)).convert("RGB").tobytes()

@@ -3,6 +3,8 @@
 #include <frameobject.h>
 
 #include <cstdint>
+#include <map>
+#include <string>
 
 #include "errors.hpp"
 #include "ref.hpp"
@@ -26,17 +28,32 @@ int copy_spec_attr(PyObject* spec, PyObject* dict, const char* from, const char*
 
 }  // namespace
 
+namespace {
+
+// The code object of a traceback entry, made once per name and kept for the
+// life of the process (as the interpreter keeps those of Python functions):
+// a fresh one per failure costs time, and on 3.13 memory that is never freed.
+PyCodeObject* entry_code(const char* qualname, const char* filename) {
+    static auto* const codes = new std::map<std::string, PyCodeObject*, std::less<>>();
+    std::string key = std::string(filename) + '\0' + qualname;
+    if (const auto found = codes->find(key); found != codes->end()) return found->second;
+    PyCodeObject* code = PyCode_NewEmpty(filename, qualname, 0);
+    if (code) codes->emplace(std::move(key), code);
+    return code;
+}
+
+}  // namespace
+
 void add_traceback(const char* qualname, const char* filename) {
+    static PyObject* globals = nullptr;  // shared by every entry, never freed
     Ref frame;
     {
         const SavedError saved;
-        Ref globals = Ref::steal(PyDict_New());
-        if (!globals) return;
-        PyCodeObject* code = PyCode_NewEmpty(filename, qualname, 0);
+        if (!globals && !(globals = PyDict_New())) return;
+        PyCodeObject* code = entry_code(qualname, filename);
         if (!code) return;
-        frame = Ref::steal(reinterpret_cast<PyObject*>(
-            PyFrame_New(PyThreadState_Get(), code, globals.get(), nullptr)));
-        Py_DECREF(code);
+        frame = Ref::steal(
+            reinterpret_cast<PyObject*>(PyFrame_New(PyThreadState_Get(), code, globals, nullptr)));
         if (!frame) return;
     }
     PyTraceBack_Here(reinterpret_cast<PyFrameObject*>(frame.get()));
