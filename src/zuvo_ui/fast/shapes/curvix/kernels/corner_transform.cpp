@@ -60,24 +60,13 @@ void transform_corner_row(const Plane& alpha, const CornerTransform& s, float ra
 }
 
 void transform_corners(const Plane& alpha, const CornerTransform& s) noexcept {
-    struct Corner {
-        float radius;
-        bool right, bottom;
-    };
-    const Corner corners[] = {{s.radii.top_left, false, false},
-                              {s.radii.top_right, true, false},
-                              {s.radii.bottom_left, false, true},
-                              {s.radii.bottom_right, true, true}};
-    for (const Corner& c : corners) {
-        if (!(c.radius > 0.0f)) continue;
-        const std::int32_t n = trunc_to_int32(c.radius);
-        if (n <= 0) continue;
-        const std::int32_t x_first = c.right ? s.width - n : 0;
-        const std::int32_t y_first = c.bottom ? s.height - n : 0;
-        for (std::int32_t y = y_first; y < y_first + n; ++y) {
-            transform_corner_row(alpha, s, c.radius, y, x_first, n);
-        }
-    }
+    for_each_corner_square(s.radii, s.width, s.height,
+                           [&](float radius, std::int32_t x_first, std::int32_t y_first,
+                               std::int32_t n) {
+                               for (std::int32_t y = y_first; y < y_first + n; ++y) {
+                                   transform_corner_row(alpha, s, radius, y, x_first, n);
+                               }
+                           });
 }
 
 }  // namespace zuvo::curvix

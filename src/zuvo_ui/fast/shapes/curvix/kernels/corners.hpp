@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "../../../support/numeric.hpp"
+
 namespace zuvo::curvix {
 
 // Corner radii in pixels, clockwise from the top-left corner.
@@ -15,5 +17,28 @@ struct CornerRadii {
 constexpr float min_keep_nan(float a, float limit) noexcept { return limit < a ? limit : a; }
 
 constexpr float max0(float v) noexcept { return v > 0.0f ? v : 0.0f; }
+
+// Calls visit(radius, x_first, y_first, n) for the n x n square of each corner
+// whose radius is positive and at least 1, in the order top-left, top-right,
+// bottom-left, bottom-right.  The radii must already be clamped so that the
+// squares fit the width x height surface.
+template <typename Visit>
+void for_each_corner_square(const CornerRadii& radii, std::int32_t width, std::int32_t height,
+                            Visit visit) {
+    struct Corner {
+        float radius;
+        bool right, bottom;
+    };
+    const Corner corners[] = {{radii.top_left, false, false},
+                              {radii.top_right, true, false},
+                              {radii.bottom_left, false, true},
+                              {radii.bottom_right, true, true}};
+    for (const Corner& c : corners) {
+        if (!(c.radius > 0.0f)) continue;
+        const std::int32_t n = trunc_to_int32(c.radius);
+        if (n <= 0) continue;
+        visit(c.radius, c.right ? width - n : 0, c.bottom ? height - n : 0, n);
+    }
+}
 
 }  // namespace zuvo::curvix

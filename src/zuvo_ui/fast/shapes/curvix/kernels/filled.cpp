@@ -55,22 +55,14 @@ void round_corner(const Plane& alpha, const FilledShape& s, float radius, std::i
 }  // namespace
 
 void round_filled_corners(const Plane& alpha, const FilledShape& s) noexcept {
-    struct Corner {
-        float radius;
-        bool right, bottom;
-    };
-    // Top-left, top-right, bottom-left, bottom-right; the squares never overlap.
-    const Corner corners[] = {{s.radii.top_left, false, false},
-                              {s.radii.top_right, true, false},
-                              {s.radii.bottom_left, false, true},
-                              {s.radii.bottom_right, true, true}};
-    for (const Corner& c : corners) {
-        const float radius = min_keep_nan(c.radius, s.min_dim);
-        if (!(radius > 0.0f)) continue;
-        const std::int32_t n = trunc_to_int32(radius);
-        if (n <= 0) continue;
-        round_corner(alpha, s, radius, c.right ? s.width - n : 0, c.bottom ? s.height - n : 0, n);
-    }
+    // Clamped to half the smaller side, the squares never overlap.
+    const CornerRadii clamped{min_keep_nan(s.radii.top_left, s.min_dim),
+                              min_keep_nan(s.radii.top_right, s.min_dim),
+                              min_keep_nan(s.radii.bottom_right, s.min_dim),
+                              min_keep_nan(s.radii.bottom_left, s.min_dim)};
+    for_each_corner_square(clamped, s.width, s.height,
+                           [&](float radius, std::int32_t x_first, std::int32_t y_first,
+                               std::int32_t n) { round_corner(alpha, s, radius, x_first, y_first, n); });
 }
 
 }  // namespace zuvo::curvix
