@@ -2,14 +2,11 @@
 raylib state reset around each test, subprocess runs for import cases, and
 widgets whose rectangle or behaviour a test sets."""
 
-import os
-import subprocess
-import sys
-import textwrap
 import traceback
 
 import pytest
 
+from isolated import run  # noqa: F401 - the panelix tests import it from here
 from zuvo_standin import recorder
 from zuvo_ui.fast.raylib import zuvo_raylib
 from zuvo_ui.fast.zuvocobj.zuvocobj import ZuvoCobject
@@ -26,15 +23,6 @@ def clean_host():
     yield
     recorder.clear()
     zuvo_raylib.reset()
-
-
-def run(code):
-    """Runs `code` in a fresh interpreter; returns its standard output."""
-    env = dict(os.environ, SDL_VIDEODRIVER="dummy", PYGAME_HIDE_SUPPORT_PROMPT="1")
-    done = subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True,
-                          text=True, env=env, timeout=120)
-    assert done.returncode == 0, done.stderr
-    return done.stdout.strip()
 
 
 class Fixed(ZuvoCobject):

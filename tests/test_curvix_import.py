@@ -1,25 +1,13 @@
 """Import-time behaviour of curvix, each case in a fresh interpreter."""
 
-import os
-import subprocess
-import sys
-import textwrap
 import warnings
 
 import pytest
 
+from isolated import SECOND_INTERPRETER_REFUSED, run, second_interpreter_import
 from zuvo_standin import _probe
 
 MODULE = "zuvo_ui.fast.shapes.curvix"
-
-
-def run(code):
-    """Runs `code` in a new interpreter; returns its standard output."""
-    env = dict(os.environ, SDL_VIDEODRIVER="dummy", PYGAME_HIDE_SUPPORT_PROMPT="1")
-    done = subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True,
-                          text=True, env=env, timeout=120)
-    assert done.returncode == 0, done.stderr
-    return done.stdout.strip()
 
 
 def test_namespace_is_bound_in_order():
@@ -91,17 +79,7 @@ def test_a_failing_import_leaves_no_half_built_module(breakage, error):
 
 def test_a_second_interpreter_is_refused():
     pytest.importorskip("_xxsubinterpreters")
-    out = run(f"""
-        import {MODULE}
-        import _xxsubinterpreters as si
-        interp = si.create(isolated=False)
-        try:
-            si.run_string(interp, "import {MODULE}")
-        except Exception as exc:
-            print(exc)
-    """)
-    assert out.endswith("ImportError'>: Interpreter change detected - this module can only be loaded "
-                        "into one interpreter per process.")
+    assert second_interpreter_import(MODULE).endswith(SECOND_INTERPRETER_REFUSED)
 
 
 def test_import_on_the_reference_interpreter_issues_no_warning():

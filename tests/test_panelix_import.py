@@ -3,6 +3,7 @@ whose sys.modules holds the broken pieces before panelix is imported."""
 
 import pytest
 
+from isolated import SECOND_INTERPRETER_REFUSED, second_interpreter_import
 from panelix_host import MODULE, run
 
 # Reports how the import ended: the exception's type and text, whether the
@@ -243,14 +244,4 @@ print(m.__name__, sys.modules["{MODULE}"] is m)
 
 def test_a_second_interpreter_is_refused():
     pytest.importorskip("_xxsubinterpreters")
-    out = run(f"""
-import {MODULE}
-import _xxsubinterpreters as si
-interp = si.create(isolated=False)
-try:
-    si.run_string(interp, "import {MODULE}")
-except Exception as exc:
-    print(exc)
-""")
-    assert out.endswith("ImportError'>: Interpreter change detected - this module can only be "
-                        "loaded into one interpreter per process.")
+    assert second_interpreter_import(MODULE).endswith(SECOND_INTERPRETER_REFUSED)
