@@ -16,4 +16,5 @@ option(ZUVO_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer
 if(ZUVO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+  add_compile_definitions(ZUVO_SANITIZE)
 endif()

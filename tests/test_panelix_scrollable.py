@@ -203,10 +203,17 @@ def test_update_runs_native_bodies_and_overrides():
         def update(self):
             recorder.calls.append(("Counted.update", (self,)))
 
-    a, b, c = ZuvoCobject(), Counted(), ZuvoCobject()
-    assert update([a, b, c]) is None
-    assert recorder.calls == [("update", (a,)), ("Counted.update", (b,)), ("update", (c,))]
-    assert (a.update_count, b.update_count, c.update_count) == (1, 0, 1)
+    class Plain(ZuvoCobject):
+        pass
+
+    a, b, c = ZuvoCobject(), Counted(), Plain()
+    # An instance attribute shadows the method, as in any Python method call.
+    d = Plain()
+    d.update = lambda: recorder.calls.append(("d.update", ()))
+    assert update([a, b, c, d]) is None
+    assert recorder.calls == [("update", (a,)), ("Counted.update", (b,)), ("update", (c,)),
+                              ("d.update", ())]
+    assert [w.update_count for w in (a, b, c, d)] == [1, 0, 1, 0]
 
 
 def test_update_on_an_empty_list_calls_nothing():

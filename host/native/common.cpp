@@ -1,5 +1,6 @@
 #include "common.hpp"
 
+#include <utility>
 #include <vector>
 
 namespace standin {
@@ -68,20 +69,79 @@ void* import_function(const char* module_name, const char* name, const char* sig
     return PyCapsule_GetPointer(capsule, signature);
 }
 
-bool record(const char* name, std::initializer_list<PyObject*> args) {
-    static PyObject* recorder = nullptr;  // the module, kept for the process
-    if (!recorder) {
-        recorder = PyImport_ImportModule("zuvo_standin.recorder");
-        if (!recorder) return false;
+namespace {
+
+// zuvo_standin.recorder's list, failure table and switch, taken once and kept
+// for the process like the module itself; nullptr until the first call.
+struct Recorder {
+    PyObject* calls = nullptr;
+    PyObject* failures = nullptr;
+    PyObject* fail_if_due = nullptr;
+    const char* switch_byte = nullptr;
+};
+
+const Recorder* recorder() {
+    static Recorder handles;
+    if (handles.switch_byte) return &handles;
+    const Ref module = Ref::steal(PyImport_ImportModule("zuvo_standin.recorder"));
+    if (!module) return nullptr;
+    const auto attribute = [&module](const char* name) {
+        return Ref::steal(PyObject_GetAttrString(module.get(), name));
+    };
+    Ref calls = attribute("calls");
+    Ref failures = attribute("_failures");
+    Ref fail_if_due = attribute("_fail_if_due");
+    const Ref switch_object = attribute("_switch");
+    if (!calls || !failures || !fail_if_due || !switch_object) return nullptr;
+    if (!PyList_CheckExact(calls.get()) || !PyDict_CheckExact(failures.get()) ||
+        !PyByteArray_CheckExact(switch_object.get()) ||
+        PyByteArray_GET_SIZE(switch_object.get()) < 1) {
+        PyErr_SetString(PyExc_TypeError, "zuvo_standin.recorder has an unexpected layout");
+        return nullptr;
     }
-    const Ref function = Ref::steal(PyObject_GetAttrString(recorder, "record"));
-    if (!function) return false;
-    const Ref label = Ref::steal(PyUnicode_FromString(name));
+    handles.calls = calls.release();
+    handles.failures = failures.release();
+    handles.fail_if_due = fail_if_due.release();
+    // The bytearray is kept alive and never resized, so its buffer stays put.
+    handles.switch_byte = PyByteArray_AS_STRING(Py_NewRef(switch_object.get()));
+    return &handles;
+}
+
+// One str per label: the labels are string literals, so their addresses name them.
+PyObject* label_for(const char* name) {
+    static std::vector<std::pair<const char*, PyObject*>> labels;
+    for (const auto& [text, label] : labels)
+        if (text == name) return label;
+    PyObject* label = PyUnicode_InternFromString(name);
+    if (label) labels.emplace_back(name, label);
+    return label;
+}
+
+}  // namespace
+
+bool recording() {
+    const Recorder* r = recorder();
+    if (!r) {
+        PyErr_Clear();
+        return true;  // let record() raise the import error
+    }
+    return *r->switch_byte != 0;
+}
+
+bool record(const char* name, std::initializer_list<PyObject*> args) {
+    const Recorder* r = recorder();
+    if (!r) return false;
+    if (!*r->switch_byte) return true;
+    PyObject* label = label_for(name);
     if (!label) return false;
-    std::vector<PyObject*> argv{label.get()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return static_cast<bool>(
-        Ref::steal(PyObject_Vectorcall(function.get(), argv.data(), argv.size(), nullptr)));
+    const Ref arguments = Ref::steal(PyTuple_New(static_cast<Py_ssize_t>(args.size())));
+    if (!arguments) return false;
+    Py_ssize_t i = 0;
+    for (PyObject* arg : args) PyTuple_SET_ITEM(arguments.get(), i++, Py_NewRef(arg));
+    const Ref entry = Ref::steal(PyTuple_Pack(2, label, arguments.get()));
+    if (!entry || PyList_Append(r->calls, entry.get()) < 0) return false;
+    if (PyDict_GET_SIZE(r->failures) == 0) return true;
+    return static_cast<bool>(zuvo::call(r->fail_if_due, label));
 }
 
 void raise_cannot_convert(PyObject* obj, PyTypeObject* type) {
@@ -95,12 +155,38 @@ bool check_optional(PyObject* obj, PyTypeObject* type) {
     return false;
 }
 
+#if PY_VERSION_HEX < 0x030D0000
+namespace {
+
+// True when `method`, found on the type, is the method descriptor of `native`.
+bool is_native_descriptor(PyObject* method, PyCFunction native) {
+    return Py_IS_TYPE(method, &PyMethodDescr_Type) &&
+           reinterpret_cast<PyMethodDescrObject*>(method)->d_method->ml_meth == native;
+}
+
+}  // namespace
+#endif
+
 int find_override(PyObject* self, PyObject* name, PyCFunction native, Ref& out) {
     PyTypeObject* type = Py_TYPE(self);
     // Neither an instance dictionary nor a Python subclass: nothing can override.
     if (type->tp_dictoffset == 0 && !(type->tp_flags & Py_TPFLAGS_HEAPTYPE)) return 0;
+#if PY_VERSION_HEX < 0x030D0000
+    // Finds the type's method without binding it, unless the instance shadows
+    // it, as the interpreter's own method calls do: no bound method per call.
+    PyObject* found = nullptr;
+    const int unbound = _PyObject_GetMethod(self, name, &found);
+    Ref method = Ref::steal(found);
+    if (!method) return -1;
+    if (unbound) {
+        if (is_native_descriptor(method.get(), native)) return 0;
+        method = Ref::steal(PyObject_GetAttr(self, name));
+        if (!method) return -1;
+    }
+#else
     Ref method = Ref::steal(PyObject_GetAttr(self, name));
     if (!method) return -1;
+#endif
     if (PyCFunction_Check(method.get()) && PyCFunction_GET_FUNCTION(method.get()) == native &&
         PyCFunction_GET_SELF(method.get()) == self) {
         return 0;

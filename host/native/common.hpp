@@ -32,8 +32,13 @@ bool export_function(PyObject* module, const char* name, void* function, const c
 void* import_function(const char* module_name, const char* name, const char* signature);
 
 // Appends (name, args) to zuvo_standin.recorder.calls; fails when a test asked
-// the recorder to fail at this call.
+// the recorder to fail at this call.  `name` must be a string literal (its
+// address keys a cache of labels).  Does nothing while recording is off.
 bool record(const char* name, std::initializer_list<PyObject*> args);
+
+// False while zuvo_standin.recorder's recording is switched off, so that a
+// caller can skip building the arguments of record().
+bool recording();
 
 // Raises the toolkit's conversion error for `obj` not being a `type`.
 void raise_cannot_convert(PyObject* obj, PyTypeObject* type);

@@ -3,6 +3,7 @@
 // No drawing happens: each call is recorded, and the texture and blend modes
 // are kept as stacks that tests read back, so that an unbalanced begin/end
 // pair shows.  An end without a begin fails, as a misuse should.
+#include <utility>
 #include <vector>
 
 #include "common.hpp"
@@ -12,9 +13,9 @@ namespace {
 using namespace zuvo::zvhost;
 using zuvo::Ref;
 
-// A Python list, never freed: a C++ container of references would be
-// destroyed after the interpreter at process exit.
-PyObject* texture_modes = nullptr;
+// Strong references to the targets of the open texture modes.  Never
+// destroyed: at process exit that would run after the interpreter is gone.
+std::vector<PyObject*>& texture_modes = *new std::vector<PyObject*>;
 std::vector<int> blend_modes;
 
 bool fail_unbalanced(const char* name, bool empty) {
@@ -24,14 +25,15 @@ bool fail_unbalanced(const char* name, bool empty) {
 }
 
 void begin_texture_mode(PyObject* target, int) {
-    if (standin::record("begin_texture_mode", {target})) PyList_Append(texture_modes, target);
+    if (standin::record("begin_texture_mode", {target})) texture_modes.push_back(Py_NewRef(target));
 }
 
 void end_texture_mode(int) {
     if (standin::record("end_texture_mode", {}) &&
-        fail_unbalanced("end_texture_mode", PyList_GET_SIZE(texture_modes) == 0)) {
-        PyList_SetSlice(texture_modes, PyList_GET_SIZE(texture_modes) - 1,
-                        PyList_GET_SIZE(texture_modes), nullptr);
+        fail_unbalanced("end_texture_mode", texture_modes.empty())) {
+        PyObject* target = texture_modes.back();
+        texture_modes.pop_back();
+        Py_DECREF(target);
     }
 }
 
@@ -78,7 +80,11 @@ PyObject* py_clear_background_blank(PyObject*, PyObject*) {
 }
 
 PyObject* texture_stack(PyObject*, PyObject*) {
-    return PyList_GetSlice(texture_modes, 0, PyList_GET_SIZE(texture_modes));
+    Ref list = Ref::steal(PyList_New(0));
+    if (!list) return nullptr;
+    for (PyObject* target : texture_modes)
+        if (PyList_Append(list.get(), target) < 0) return nullptr;
+    return list.release();
 }
 
 PyObject* blend_stack(PyObject*, PyObject*) {
@@ -92,8 +98,7 @@ PyObject* blend_stack(PyObject*, PyObject*) {
 }
 
 PyObject* reset(PyObject*, PyObject*) {
-    if (PyList_SetSlice(texture_modes, 0, PyList_GET_SIZE(texture_modes), nullptr) < 0)
-        return nullptr;
+    for (PyObject* target : std::exchange(texture_modes, {})) Py_DECREF(target);
     blend_modes.clear();
     Py_RETURN_NONE;
 }
@@ -121,8 +126,6 @@ void* as_pointer(F function) {
 }  // namespace
 
 PyMODINIT_FUNC PyInit_zuvo_raylib() {
-    texture_modes = PyList_New(0);
-    if (!texture_modes) return nullptr;
     Ref module = Ref::steal(PyModule_Create(&definition));
     if (!module) return nullptr;
     PyObject* m = module.get();

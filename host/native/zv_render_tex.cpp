@@ -3,6 +3,7 @@
 // native signature so that a caller passing the wrong objects is caught.
 #include <structmember.h>
 
+#include <climits>
 #include <cstddef>
 
 #include "common.hpp"
@@ -33,12 +34,46 @@ void c_fast_zvblit(ZvRenderTexture* self, ZvRenderTexture* source, ZvVector2* po
         !check_exact_kind(col, rect_type)) {
         return;
     }
+    if (!standin::recording()) return;
     const Ref blend = Ref::steal(PyLong_FromLong(blend_mode));
     const Ref flip = Ref::steal(PyLong_FromLong(flip_y));
     if (!blend || !flip) return;
     standin::record("c_fast_zvblit",
                     {reinterpret_cast<PyObject*>(self), src, pos, blend.get(), flip.get(), col});
 }
+
+// The same blit for Python callers: texture.c_fast_zvblit(source, position,
+// blend_mode, flip_y, color).
+PyObject* py_c_fast_zvblit(PyObject* self, PyObject* const* args, Py_ssize_t nargs) {
+    if (nargs != 5) {
+        PyErr_SetString(PyExc_TypeError,
+                        "c_fast_zvblit(source, position, blend_mode, flip_y, color)");
+        return nullptr;
+    }
+    int modes[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const long value = PyLong_AsLong(args[2 + i]);
+        if (value == -1 && PyErr_Occurred()) return nullptr;
+        if (value < INT_MIN || value > INT_MAX) {
+            PyErr_SetString(PyExc_OverflowError, "c_fast_zvblit mode out of range");
+            return nullptr;
+        }
+        modes[i] = static_cast<int>(value);
+    }
+    c_fast_zvblit(reinterpret_cast<ZvRenderTexture*>(self),
+                  reinterpret_cast<ZvRenderTexture*>(args[0]),
+                  reinterpret_cast<ZvVector2*>(args[1]), modes[0], modes[1],
+                  reinterpret_cast<ZvRect*>(args[4]));
+    if (PyErr_Occurred()) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyMethodDef methods[] = {
+    {"c_fast_zvblit",
+     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(py_c_fast_zvblit)),
+     METH_FASTCALL, "Draws `source` at `position` (recorded, not drawn)."},
+    {nullptr, nullptr, 0, nullptr},
+};
 
 PyObject* texture_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     static const char* keywords[] = {"width", "height", "name", nullptr};
@@ -92,6 +127,7 @@ PyMODINIT_FUNC PyInit_zv_render_tex() {
     texture_type.tp_dealloc = texture_dealloc;
     texture_type.tp_repr = texture_repr;
     texture_type.tp_members = members;
+    texture_type.tp_methods = methods;
     if (!standin::ready_with_vtable(&texture_type, &vtable)) return nullptr;
     Ref module = Ref::steal(PyModule_Create(&definition));
     if (!module || !standin::add_type(module.get(), &texture_type, "ZvRenderTexture"))

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "common.hpp"
+#include "free_list.hpp"
 
 namespace {
 
@@ -12,9 +13,10 @@ using zuvo::zvhost::ZvRectVTable;
 
 PyTypeObject rect_type = {PyVarObject_HEAD_INIT(nullptr, 0)};
 ZvRectVTable vtable;
+standin::FreeList<ZvRect> free_rects(&rect_type);
 
 ZvRect* create(float x, float y, float w, float h) {
-    auto* r = reinterpret_cast<ZvRect*>(rect_type.tp_alloc(&rect_type, 0));
+    ZvRect* r = free_rects.take();
     if (!r) return nullptr;
     r->vtab = &vtable;
     r->x = x;
@@ -39,6 +41,8 @@ PyObject* rect_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     r->h = h;
     return reinterpret_cast<PyObject*>(r);
 }
+
+void rect_dealloc(PyObject* self) { free_rects.release(self); }
 
 PyObject* rect_repr(PyObject* self) {
     const auto* r = reinterpret_cast<ZvRect*>(self);
@@ -66,6 +70,7 @@ PyMODINIT_FUNC PyInit_zvrect() {
     rect_type.tp_basicsize = sizeof(ZvRect);
     rect_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
     rect_type.tp_new = rect_new;
+    rect_type.tp_dealloc = rect_dealloc;
     rect_type.tp_repr = rect_repr;
     rect_type.tp_members = members;
     if (!standin::ready_with_vtable(&rect_type, &vtable)) return nullptr;

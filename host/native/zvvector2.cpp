@@ -1,5 +1,6 @@
 // Stand-in for zuvo_ui.fast.zvvector2.zvvector2: the two-component vector.
 #include "common.hpp"
+#include "free_list.hpp"
 
 namespace {
 
@@ -9,6 +10,7 @@ using zuvo::zvhost::ZvVector2VTable;
 PyTypeObject vector_type = {PyVarObject_HEAD_INIT(nullptr, 0)};
 ZvVector2VTable vtable;
 bool fail_next_create = false;  // set by tests to drive the callers' failure paths
+standin::FreeList<ZvVector2> free_vectors(&vector_type);
 
 ZvVector2* create(double x, double y) {
     if (fail_next_create) {
@@ -16,7 +18,7 @@ ZvVector2* create(double x, double y) {
         PyErr_SetString(PyExc_MemoryError, "stand-in failure in ZvVector2.create");
         return nullptr;
     }
-    auto* v = reinterpret_cast<ZvVector2*>(vector_type.tp_alloc(&vector_type, 0));
+    ZvVector2* v = free_vectors.take();
     if (!v) return nullptr;
     v->vtab = &vtable;
     v->data = {x, y};
@@ -34,6 +36,8 @@ PyObject* vector_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     v->data = {x, y};
     return reinterpret_cast<PyObject*>(v);
 }
+
+void vector_dealloc(PyObject* self) { free_vectors.release(self); }
 
 PyObject* vector_repr(PyObject* self) {
     const auto* v = reinterpret_cast<ZvVector2*>(self);
@@ -88,6 +92,7 @@ PyMODINIT_FUNC PyInit_zvvector2() {
     vector_type.tp_basicsize = sizeof(ZvVector2);
     vector_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
     vector_type.tp_new = vector_new;
+    vector_type.tp_dealloc = vector_dealloc;
     vector_type.tp_repr = vector_repr;
     vector_type.tp_getset = getset;
     if (!standin::ready_with_vtable(&vector_type, &vtable)) return nullptr;
