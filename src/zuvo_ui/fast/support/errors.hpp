@@ -1,4 +1,4 @@
-// Holding an exception aside while clean-up code runs.
+// Holding an exception aside while clean-up code runs; checking for one cheaply.
 #pragma once
 
 #include <Python.h>
@@ -23,6 +23,26 @@ private:
     PyObject* tb_ = nullptr;
 #endif
     PyObject* value_ = nullptr;
+};
+
+// PyErr_Occurred() on a thread state looked up once.  For host calls that
+// report failure only by leaving an exception pending, checked after each:
+// with a shared libpython every PyErr_Occurred() looks the thread state up
+// again through a thread-local read in the dynamic linker.
+class PendingError {
+public:
+    PendingError() noexcept : state_(PyThreadState_Get()) {}
+
+    [[nodiscard]] bool occurred() const noexcept {
+#if PY_VERSION_HEX >= 0x030C0000
+        return state_->current_exception != nullptr;
+#else
+        return state_->curexc_type != nullptr;
+#endif
+    }
+
+private:
+    PyThreadState* state_;
 };
 
 }  // namespace zuvo

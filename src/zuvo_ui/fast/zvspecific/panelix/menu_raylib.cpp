@@ -23,7 +23,7 @@ constexpr int kBlendAlphaPremultiply = 5;
 // failure while ending is dropped.
 class OpenModes {
 public:
-    OpenModes() = default;
+    explicit OpenModes(const PendingError& pending) : pending_(pending) {}
     OpenModes(const OpenModes&) = delete;
     OpenModes& operator=(const OpenModes&) = delete;
     ~OpenModes() {
@@ -38,36 +38,38 @@ public:
 
     bool begin_texture(PyObject* target) {
         host.begin_texture_mode(target, 0);
-        texture_ = !PyErr_Occurred();
+        texture_ = !pending_.occurred();
         return texture_;
     }
     bool begin_blend(int mode) {
         host.begin_blend_mode(mode, 0);
-        blend_ = !PyErr_Occurred();
+        blend_ = !pending_.occurred();
         return blend_;
     }
     // An end that fails counts as ended: it is not tried a second time.
     bool end_blend() {
         blend_ = false;
         host.end_blend_mode(0);
-        return !PyErr_Occurred();
+        return !pending_.occurred();
     }
     bool end_texture() {
         texture_ = false;
         host.end_texture_mode(0);
-        return !PyErr_Occurred();
+        return !pending_.occurred();
     }
 
 private:
+    const PendingError& pending_;
     bool texture_ = false;
     bool blend_ = false;
 };
 
-bool blit(PyObject* target, PyObject* source, PyObject* position, int blend_mode) {
+bool blit(const PendingError& pending, PyObject* target, PyObject* source, PyObject* position,
+          int blend_mode) {
     auto* texture = as<ZvRenderTexture>(target);
     texture->vtab->c_fast_zvblit(texture, as<ZvRenderTexture>(source), as<ZvVector2>(position),
                                  blend_mode, 1, as<zvhost::ZvRect>(host.white_color));
-    return !PyErr_Occurred();
+    return !pending.occurred();
 }
 
 bool draw_raylib(PyObject* self, PyObject* bg) {
@@ -86,18 +88,20 @@ bool draw_raylib(PyObject* self, PyObject* bg) {
         if (!call_method(layout.get(), names.rl_predraw_widgets)) return false;
     }
 
-    OpenModes modes;
+    const PendingError pending;
+    OpenModes modes(pending);
     if (!modes.begin_texture(main_zvtex.get())) return false;
     host.c_clear_background_blank();
     if (!modes.begin_blend(kBlendAlphaPremultiply)) return false;
     const Ref origin = owned(host.vector2_table->create(0.0, 0.0));
-    if (!origin || !blit(main_zvtex.get(), bg, origin.get(), -1)) return false;
+    if (!origin || !blit(pending, main_zvtex.get(), bg, origin.get(), -1)) return false;
     if (has_layout && layout.get() != Py_None) {
         auto* widget = as<ZuvoCobject>(layout.get());
         if (!owned(widget->vtab->draw(widget, 0))) return false;
     }
     if (!modes.end_blend() || !modes.end_texture()) return false;
-    return blit(main_zvtex.get(), main_zvtex.get(), abs_coords.get(), kBlendAlphaPremultiply);
+    return blit(pending, main_zvtex.get(), main_zvtex.get(), abs_coords.get(),
+                kBlendAlphaPremultiply);
 }
 
 }  // namespace
