@@ -6,6 +6,7 @@ call, its spread (interquartile range over the median) and the ratio of the
 medians.  Ratios, not absolute times, are what the targets are about.
 """
 
+import contextlib
 import dataclasses
 import statistics
 import time
@@ -19,6 +20,7 @@ class Case:
     baseline_name: str
     target: float | None = None  # the ratio to reach (ours / baseline), if any
     note: str = ""
+    context: object = contextlib.nullcontext  # entered around the whole measurement
 
 
 @dataclasses.dataclass
@@ -67,6 +69,11 @@ def _spread(samples):
 
 
 def measure(case, repeats=15, batch_s=0.02):
+    with case.context():
+        return _measure(case, repeats, batch_s)
+
+
+def _measure(case, repeats, batch_s):
     for _ in range(3):  # warm up caches, allocators and branch predictors
         case.ours()
         case.baseline()
