@@ -251,7 +251,8 @@ def test_the_double_precision_emulation_rounds_once():
 
 @pytest.mark.parametrize("layout", ["RGBA", "ARGB subsurface"])
 def test_a_large_surface_with_long_runs(path, layout):
-    """Long rows, long string-store fills, many reused rows: still the same bytes."""
+    """Long rows, long string-store fills, many reused rows, and (at over 32 MiB) the
+    non-temporal stores of large surfaces: still the same bytes."""
     w, h = 3001, 2900
     args = ((12, 30, 0, 7), 2.0, (220, 40, 40), 200, (30, 60, 90), 250)
     expected, got = run(path, layout, 21, w, h, args)

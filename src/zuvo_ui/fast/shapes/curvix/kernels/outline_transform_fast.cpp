@@ -9,6 +9,7 @@
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define ZUVO_STRING_STORES 1
+#include <emmintrin.h>
 #endif
 
 // Why whole runs of a row can be filled without evaluating them.
@@ -73,6 +74,40 @@ void fill_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) noexcep
     }
 #endif
     for (; count > 0; --count, p += 4) std::memcpy(p, &word, 4);
+}
+
+// Surfaces at least this large have their settled runs written with
+// non-temporal stores: such a surface does not stay in the cache between
+// calls anyway, and these stores skip reading each line before writing it,
+// as pygame's fill does (4096 x 4096 after a fill: 7.1 ms with ordinary
+// stores, 3.3 ms streaming).  Below it the cache wins (2048 x 2048 called
+// alone: 0.84 ms ordinary, 0.91 ms streaming).
+constexpr std::int64_t kStreamingBytes = std::int64_t{32} << 20;
+
+// fill_words with non-temporal stores of whole cache lines; the partial lines
+// at both ends take ordinary stores, since the row's evaluated columns share
+// them.  The caller fences once at the end.
+void stream_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) noexcept {
+#ifdef ZUVO_STRING_STORES
+    constexpr std::uintptr_t line = 64;
+    const auto address = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t first_line = (address + line - 1) & ~(line - 1);
+    if ((address & 3) == 0 && first_line + line <= address + std::uintptr_t(count) * 4) {
+        const std::int32_t head = static_cast<std::int32_t>((first_line - address) / 4);
+        fill_words(p, head, word);
+        p += head * 4;
+        count -= head;
+        const __m128i v = _mm_set1_epi32(static_cast<int>(word));
+        for (; count >= 16; count -= 16, p += line) {
+            auto* at = reinterpret_cast<__m128i*>(p);
+            _mm_stream_si128(at, v);
+            _mm_stream_si128(at + 1, v);
+            _mm_stream_si128(at + 2, v);
+            _mm_stream_si128(at + 3, v);
+        }
+    }
+#endif
+    fill_words(p, count, word);
 }
 
 class RowFiller {
@@ -171,6 +206,14 @@ public:
         }
         previous_ = {written && left_settled && right_settled, y, r_left, r_right,
                      left.qy,  right.qy, c, e};
+    }
+
+    // Makes the non-temporal stores visible to other threads before the
+    // kernel returns (the interpreter lock may be taken back on another core).
+    void finish() const noexcept {
+#ifdef ZUVO_STRING_STORES
+        if (streaming_) _mm_sfence();
+#endif
     }
 
 private:
@@ -343,8 +386,12 @@ private:
         if (settled_.clear) {
             clear_alpha(y, x0, x1);
         } else if (interleaved_) {
-            fill_words(first_byte_ + y * y_stride_ + static_cast<std::ptrdiff_t>(x0) * 4, x1 - x0,
-                       settled_.word);
+            std::uint8_t* at = first_byte_ + y * y_stride_ + static_cast<std::ptrdiff_t>(x0) * 4;
+            if (streaming_) {
+                stream_words(at, x1 - x0, settled_.word);
+            } else {
+                fill_words(at, x1 - x0, settled_.word);
+            }
         } else {
             for (std::int32_t x = x0; x < x1; ++x) {
                 px_.red.at(x, y) = settled_.rgba[0];
@@ -372,6 +419,8 @@ private:
         }
         y_stride_ = px_.red.y_stride;
         interleaved_ = true;
+        const std::int64_t rows = s_.h, row_bytes = std::abs(static_cast<std::int64_t>(y_stride_));
+        streaming_ = rows * row_bytes >= kStreamingBytes;
     }
 
     const PixelPlanes& px_;
@@ -384,6 +433,7 @@ private:
     OutlineConstants k_{};
     std::int32_t left_end_ = 0;
     bool interleaved_ = false;
+    bool streaming_ = false;
     std::uint8_t* first_byte_ = nullptr;
     std::ptrdiff_t y_stride_ = 0;
     int offset_[4] = {};
@@ -431,6 +481,7 @@ void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, 
     }
     RowFiller filler(px, shape, e.span, e.scan, fill_runs);
     for (std::int32_t y = 0; y < shape.h; ++y) filler.row(y);
+    filler.finish();
 }
 
 void transform_outline_fast(const PixelPlanes& px, const OutlineTransform& shape) noexcept {
