@@ -89,10 +89,15 @@ def recording_off():
         recorder.clear()
 
 
-def cases():
+def scrolled_container():
+    """A container scrolled down by 250 and its children, about 20 of them in view."""
     container = ZuvoCobject(0, 0, 800, 600)
     container.scroll = ZvVector2(0, 250)
-    items = [ZuvoCobject(0, 30 * i, 780, 28) for i in range(CHILDREN)]
+    return container, [ZuvoCobject(0, 30 * i, 780, 28) for i in range(CHILDREN)]
+
+
+def cases():
+    container, items = scrolled_container()
     # The two sides must do the same thing: same children collide, same calls.
     recorder.clear()
     if panelix.scrollable_recollide_items(container, items) != recollide_in_python(container, items):
