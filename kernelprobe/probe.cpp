@@ -42,20 +42,35 @@ const PathName* find_path(const char* name) {
     return nullptr;
 }
 
-// The buffers of the four planes, released on every exit.
-class Planes {
+// Four buffers, each released on every exit once taken.
+class FourBuffers {
 public:
-    Planes() = default;
-    Planes(const Planes&) = delete;
-    Planes& operator=(const Planes&) = delete;
-    ~Planes() {
+    FourBuffers() = default;
+    FourBuffers(const FourBuffers&) = delete;
+    FourBuffers& operator=(const FourBuffers&) = delete;
+    ~FourBuffers() {
         for (int i = 0; i < taken_; ++i) PyBuffer_Release(&views_[i]);
     }
 
+protected:
+    bool get(PyObject* array, int flags) {
+        if (PyObject_GetBuffer(array, &views_[taken_], flags) < 0) return false;
+        ++taken_;
+        return true;
+    }
+
+    Py_buffer views_[4]{};
+
+private:
+    int taken_ = 0;
+};
+
+// The buffers of the four planes.
+class Planes : public FourBuffers {
+public:
     bool take(PyObject* const arrays[4], int w, int h) {
         for (int i = 0; i < 4; ++i) {
-            if (PyObject_GetBuffer(arrays[i], &views_[i], PyBUF_RECORDS) < 0) return false;
-            ++taken_;
+            if (!get(arrays[i], PyBUF_RECORDS)) return false;
             const Py_buffer& v = views_[i];
             if (v.ndim != 2 || v.itemsize != 1 || (v.format && std::strcmp(v.format, "B") != 0) ||
                 v.shape[0] != w || v.shape[1] != h) {
@@ -73,10 +88,6 @@ public:
         };
         return {plane(views_[0]), plane(views_[1]), plane(views_[2]), plane(views_[3])};
     }
-
-private:
-    Py_buffer views_[4]{};
-    int taken_ = 0;
 };
 
 constexpr const char* outline_doc =
@@ -182,21 +193,13 @@ PyObject* all_paths(PyObject*, PyObject*) {
     return tuple;
 }
 
-// Contiguous 1-d buffers of one element type, released on every exit.
-class Vectors {
+// Contiguous 1-d buffers of one element type.
+class Vectors : public FourBuffers {
 public:
-    Vectors() = default;
-    Vectors(const Vectors&) = delete;
-    Vectors& operator=(const Vectors&) = delete;
-    ~Vectors() {
-        for (int i = 0; i < taken_; ++i) PyBuffer_Release(&views_[i]);
-    }
-
     bool take(PyObject* const arrays[4]) {
         for (int i = 0; i < 4; ++i) {
             const int flags = PyBUF_C_CONTIGUOUS | PyBUF_FORMAT | (i == 3 ? PyBUF_WRITABLE : 0);
-            if (PyObject_GetBuffer(arrays[i], &views_[i], flags) < 0) return false;
-            ++taken_;
+            if (!get(arrays[i], flags)) return false;
             const Py_buffer& v = views_[i];
             if (v.ndim != 1 || std::strcmp(v.format, views_[0].format) != 0 ||
                 v.shape[0] != views_[0].shape[0] ||
@@ -212,10 +215,6 @@ public:
     std::size_t size() const { return static_cast<std::size_t>(views_[0].shape[0]); }
     template <class T>
     T* at(int i) const { return static_cast<T*>(views_[i].buf); }
-
-private:
-    Py_buffer views_[4]{};
-    int taken_ = 0;
 };
 
 template <class T>

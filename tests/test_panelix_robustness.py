@@ -11,6 +11,7 @@ import types
 import pygame
 import pytest
 from hypothesis import given, settings, strategies as st
+from panelix_host import clean_host  # noqa: F401 (fixture)
 
 from zuvo_standin import recorder
 from zuvo_ui.fast.raylib import zuvo_raylib
@@ -22,15 +23,6 @@ from zuvo_ui.fast.zvvector2.zvvector2 import ZvVector2
 
 RUNS = 100_000
 UNDER_ASAN = "libasan" in os.environ.get("LD_PRELOAD", "")
-
-
-@pytest.fixture(autouse=True)
-def quiet_host():
-    recorder.clear()
-    zuvo_raylib.reset()
-    yield
-    recorder.clear()
-    zuvo_raylib.reset()
 
 
 class Boom(Exception):
