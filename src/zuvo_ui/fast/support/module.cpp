@@ -110,6 +110,28 @@ int ModuleLifecycle::fail_exec(const char* filename) {
     return -1;
 }
 
+int execute_module(ModuleLifecycle& lifecycle, const ModuleSteps& steps, PyObject* mod) {
+    const int state = lifecycle.begin_exec(mod);
+    if (state <= 0) return state;
+    if (check_python_version(steps.full_name) == 0 && steps.execute(mod)) return 0;
+    steps.undo(mod);
+    return lifecycle.fail_exec(steps.source);
+}
+
+bool bind(PyObject* mod, const char* name, Ref value) {
+    return value && PyModule_AddObjectRef(mod, name, value.get()) == 0;
+}
+
+Ref new_function(PyObject* mod, PyMethodDef& def, const char* module_name) {
+    const Ref name = Ref::steal(PyUnicode_FromString(module_name));
+    if (!name) return {};
+    return Ref::steal(PyCFunction_NewEx(&def, mod, name.get()));
+}
+
+bool publish(PyObject* mod, PyMethodDef& def, const char* module_name) {
+    return bind(mod, def.ml_name, new_function(mod, def, module_name));
+}
+
 int warn_on_version_mismatch(const char* module_name, int built_major, int built_minor,
                              int run_major, int run_minor) {
     if (built_major == run_major && built_minor == run_minor) return 0;

@@ -1,4 +1,4 @@
-// The curvix module: its create and execute steps and the namespace they bind.
+// The curvix module: the namespace its execute step binds.
 #include <Python.h>
 
 #define NPY_TARGET_VERSION NPY_1_25_API_VERSION
@@ -12,13 +12,7 @@
 namespace zuvo::curvix {
 namespace {
 
-constexpr const char* kSource = "zuvo_ui/fast/shapes/curvix";
 constexpr int kFastcall = METH_FASTCALL | METH_KEYWORDS;
-
-template <auto Function>
-constexpr PyCFunction as_cfunction() {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(Function));
-}
 
 // Text signatures only: `__doc__` stays None, `inspect.signature` works.
 PyMethodDef functions[] = {
@@ -43,23 +37,9 @@ PyMethodDef functions[] = {
      kFastcall, "create_outlined_rounded_rect_sdf($module, size, radius, width, color)\n--\n\n"},
 };
 
-ModuleLifecycle lifecycle{"curvix", kModuleName};
-
-bool bind(PyObject* mod, const char* name, Ref value) {
-    return value && PyModule_AddObjectRef(mod, name, value.get()) == 0;
-}
-
-bool bind_function(PyObject* mod, PyMethodDef& def) {
-    const Ref module_name = Ref::steal(PyUnicode_FromString(kModuleName));
-    if (!module_name) return false;
-    return bind(mod, def.ml_name, Ref::steal(PyCFunction_NewEx(&def, mod, module_name.get())));
-}
-
 // `name = lru_cache(maxsize=256)(<native name>)`, `lru_cache` read from the namespace now.
 bool bind_memoised(PyObject* mod, PyMethodDef& def) {
-    const Ref module_name = Ref::steal(PyUnicode_FromString(kModuleName));
-    if (!module_name) return false;
-    const Ref native = Ref::steal(PyCFunction_NewEx(&def, mod, module_name.get()));
+    const Ref native = new_function(mod, def, kModuleName);
     if (!native) return false;
     const Ref lru_cache = Ref::steal(PyObject_GetAttrString(mod, "lru_cache"));
     if (!lru_cache) return false;
@@ -73,7 +53,6 @@ bool bind_memoised(PyObject* mod, PyMethodDef& def) {
 }
 
 bool execute_body(PyObject* mod) {
-    if (check_python_version(kModuleName) < 0) return false;
     if (_import_array() < 0) return false;
     module_dict = PyModule_GetDict(mod);
     if (!init_names()) return false;
@@ -86,33 +65,18 @@ bool execute_body(PyObject* mod) {
             return false;
     }
     PyMethodDef* def = functions;
-    return bind_function(mod, def[0]) && bind_function(mod, def[1]) &&
-           bind_function(mod, def[2]) && bind_function(mod, def[3]) &&
-           bind_memoised(mod, def[4]) && bind_function(mod, def[5]) &&
-           bind_memoised(mod, def[6]) && bind_function(mod, def[7]);
+    return publish(mod, def[0], kModuleName) && publish(mod, def[1], kModuleName) &&
+           publish(mod, def[2], kModuleName) && publish(mod, def[3], kModuleName) &&
+           bind_memoised(mod, def[4]) && publish(mod, def[5], kModuleName) &&
+           bind_memoised(mod, def[6]) && publish(mod, def[7], kModuleName);
 }
 
-PyObject* create(PyObject* spec, PyModuleDef*) { return lifecycle.create(spec); }
+void forget_namespace(PyObject*) { module_dict = nullptr; }
 
-int exec(PyObject* mod) {
-    const int state = lifecycle.begin_exec(mod);
-    if (state <= 0) return state;
-    if (execute_body(mod)) return 0;
-    module_dict = nullptr;
-    return lifecycle.fail_exec(kSource);
-}
-
-PyModuleDef_Slot slots[] = {
-    {Py_mod_create, reinterpret_cast<void*>(create)},
-    {Py_mod_exec, reinterpret_cast<void*>(exec)},
-    {0, nullptr},
-};
-
-PyModuleDef definition = {
-    PyModuleDef_HEAD_INIT, "curvix", nullptr, 0, nullptr, slots, nullptr, nullptr, nullptr,
-};
+constexpr ModuleSteps steps{"curvix", kModuleName, "zuvo_ui/fast/shapes/curvix", execute_body,
+                            forget_namespace};
 
 }  // namespace
 }  // namespace zuvo::curvix
 
-PyMODINIT_FUNC PyInit_curvix() { return PyModuleDef_Init(&zuvo::curvix::definition); }
+PyMODINIT_FUNC PyInit_curvix() { return zuvo::ExtensionModule<zuvo::curvix::steps>::init(); }

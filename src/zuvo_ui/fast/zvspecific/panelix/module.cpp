@@ -1,5 +1,5 @@
-// The panelix module: its create and execute steps, which bind the host
-// toolkit's types and native functions before publishing the entry points.
+// The panelix module: its execute step binds the host toolkit's types and
+// native functions before publishing the entry points.
 #include <Python.h>
 
 #include <string_view>
@@ -17,11 +17,6 @@ using namespace zvhost;
 
 constexpr int kFastcall = METH_FASTCALL | METH_KEYWORDS;
 
-template <auto Function>
-constexpr PyCFunction as_cfunction() {
-    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(Function));
-}
-
 // Text signatures only: `__doc__` stays None, `inspect.signature` works.
 PyMethodDef functions[] = {
     {"scrollable_update_collided", as_cfunction<scrollable_update_collided>(), kFastcall,
@@ -35,8 +30,6 @@ PyMethodDef functions[] = {
     {"menu_draw_pygame", as_cfunction<menu_draw_pygame>(), kFastcall,
      "menu_draw_pygame($module, self, bg)\n--\n\n"},
 };
-
-ModuleLifecycle lifecycle{"panelix", kModuleName};
 
 // The host types in binding order; the instance sizes are those of zvhost/types.hpp.
 constexpr TypeImport type_imports[] = {
@@ -127,18 +120,11 @@ bool bind_functions() {
                          "c_clear_background_blank", signature::c_clear_background_blank);
 }
 
-bool bind(PyObject* mod, const char* name, Ref value) {
-    return value && PyModule_AddObjectRef(mod, name, value.get()) == 0;
-}
-
-bool publish(PyObject* mod, PyMethodDef& def) {
-    const Ref module_name = Ref::steal(PyUnicode_FromString(kModuleName));
-    if (!module_name) return false;
-    return bind(mod, def.ml_name, Ref::steal(PyCFunction_NewEx(&def, mod, module_name.get())));
-}
+// True when the execute step itself put the module into sys.modules: a failed step takes it out.
+bool registered = false;
 
 // Registers the module under its full name when it was loaded some other way.
-bool register_module(PyObject* mod, bool& registered) {
+bool register_module(PyObject* mod) {
     PyObject* modules = PyImport_GetModuleDict();
     const Ref key = Ref::steal(PyUnicode_FromString(kModuleName));
     if (!key) return false;
@@ -155,50 +141,37 @@ void unregister_module(PyObject* mod) {
     if (PyDict_GetItemString(modules, kModuleName) == mod) PyDict_DelItemString(modules, kModuleName);
 }
 
-bool execute_body(PyObject* mod, bool& registered) {
-    if (check_python_version(kModuleName) < 0) return false;
-    if (!register_module(mod, registered)) return false;
+bool execute_body(PyObject* mod) {
+    registered = false;
+    if (!register_module(mod)) return false;
     if (!init_names()) return false;
     module_dict = PyModule_GetDict(mod);
     if (!bind_types() || !bind_functions()) return false;
     if (!bind(mod, "Color", Ref::steal(import_name(kColorModule, "Color")))) return false;
     if (!bind(mod, "zuvo_state", Ref::steal(import_name(kStateModule, "zuvo_state"))))
         return false;
-    if (!publish(mod, functions[0]) || !publish(mod, functions[1]) ||
-        !publish(mod, functions[2])) {
+    if (!publish(mod, functions[0], kModuleName) || !publish(mod, functions[1], kModuleName) ||
+        !publish(mod, functions[2], kModuleName)) {
         return false;
     }
     host.white_color =
         reinterpret_cast<PyObject*>(host.rect_table->create(255.0f, 255.0f, 255.0f, 255.0f));
     if (!host.white_color) return false;
-    if (!publish(mod, functions[3]) || !publish(mod, functions[4])) return false;
+    if (!publish(mod, functions[3], kModuleName) || !publish(mod, functions[4], kModuleName))
+        return false;
     host.origin = Py_BuildValue("(ii)", 0, 0);
     return host.origin != nullptr;
 }
 
-PyObject* create(PyObject* spec, PyModuleDef*) { return lifecycle.create(spec); }
-
-int exec(PyObject* mod) {
-    const int state = lifecycle.begin_exec(mod);
-    if (state <= 0) return state;
-    bool registered = false;
-    if (execute_body(mod, registered)) return 0;
+void undo_execute(PyObject* mod) {
     if (registered) unregister_module(mod);
+    registered = false;
     clear_host();
-    return lifecycle.fail_exec(kSource);
 }
 
-PyModuleDef_Slot slots[] = {
-    {Py_mod_create, reinterpret_cast<void*>(create)},
-    {Py_mod_exec, reinterpret_cast<void*>(exec)},
-    {0, nullptr},
-};
-
-PyModuleDef definition = {
-    PyModuleDef_HEAD_INIT, "panelix", nullptr, 0, nullptr, slots, nullptr, nullptr, nullptr,
-};
+constexpr ModuleSteps steps{"panelix", kModuleName, kSource, execute_body, undo_execute};
 
 }  // namespace
 }  // namespace zuvo::panelix
 
-PyMODINIT_FUNC PyInit_panelix() { return PyModuleDef_Init(&zuvo::panelix::definition); }
+PyMODINIT_FUNC PyInit_panelix() { return zuvo::ExtensionModule<zuvo::panelix::steps>::init(); }
