@@ -1,10 +1,12 @@
 """Several threads at once give the same bytes as one; pixel passes release the lock."""
 
+import random
 import sys
 import threading
 import time
 
 import pygame
+import pytest
 
 from zuvo_ui.fast.shapes import curvix
 
@@ -58,9 +60,16 @@ def test_four_threads_match_one_thread():
         sys.setswitchinterval(old_interval)
 
 
-def test_a_python_thread_runs_while_a_large_transform_runs():
-    surf = pygame.Surface((4096, 4096), pygame.SRCALPHA)
+def blue_surface(size):
+    surf = pygame.Surface(size, pygame.SRCALPHA)
     surf.fill((0, 0, 255, 255))
+    return surf
+
+
+def counter_ran_midway(make_call, attempts=5):
+    """Whether another Python thread ran in the middle half of one of up to
+    `attempts` calls of `make_call()`.  Had a call held the lock throughout,
+    the counter could only have run at its very start or end."""
     started, stop = threading.Event(), threading.Event()
     stamps = []
 
@@ -73,15 +82,54 @@ def test_a_python_thread_runs_while_a_large_transform_runs():
     counter.start()
     started.wait()
     try:
-        calls = []
-        for _ in range(3):
+        for _ in range(attempts):
             t0 = time.perf_counter()
-            curvix.transform_into_outlined_rounded_rect(surf, 40, 3, (255, 0, 0), (0, 255, 0, 128))
-            calls.append((t0, time.perf_counter()))
+            make_call()
+            t1 = time.perf_counter()
+            lo, hi = t0 + (t1 - t0) / 4, t1 - (t1 - t0) / 4
+            if any(lo < t < hi for t in stamps):
+                return True
     finally:
         stop.set()
         counter.join()
-    # Had the call held the lock throughout, the counter could only have run at
-    # its very start or end, never in the middle half of it.
-    middles = [(t0 + (t1 - t0) / 4, t1 - (t1 - t0) / 4) for t0, t1 in calls]
-    assert any(lo < t < hi for lo, hi in middles for t in stamps)
+    return False
+
+
+# Each call's pixel pass is most of its time: the generators' surface creation
+# and fill (under the lock) come before it, so the radius is half the size and
+# the corner squares cover the whole surface.
+LARGE = 4096
+
+
+def outline_transform():
+    surf = blue_surface((LARGE, LARGE))
+    return lambda: curvix.transform_into_outlined_rounded_rect(surf, 40, 3, (255, 0, 0),
+                                                              (0, 255, 0, 128))
+
+
+def corner_transform():
+    surf = blue_surface((LARGE, LARGE))
+    return lambda: curvix.transform_into_rounded_rect(surf, LARGE // 2, (40, 50, 60, 200))
+
+
+def filled_generator():
+    return lambda: curvix._create_rounded_rect_surface_optimized((LARGE, LARGE), LARGE // 2,
+                                                                 (1, 2, 3, 200))
+
+
+def outlined_generator():
+    return lambda: curvix._create_outlined_rounded_rect_sdf((LARGE, LARGE), LARGE // 2, 3,
+                                                            (9, 8, 7, 250))
+
+
+@pytest.mark.parametrize("make", [outline_transform, corner_transform, filled_generator,
+                                  outlined_generator], ids=lambda f: f.__name__)
+def test_a_python_thread_runs_during_a_large_pixel_pass(make):
+    assert counter_ran_midway(make())
+
+
+def test_the_check_sees_a_call_that_keeps_the_lock():
+    # Sorting a list of ints never lets another thread in.
+    values = list(range(1_500_000))
+    random.Random(7).shuffle(values)
+    assert not counter_ran_midway(lambda: sorted(values), attempts=2)
