@@ -1,9 +1,9 @@
-"""panelix under hostile input and repetition: exceptions or defined results,
-never a crash; no growth of memory or reference counts over 100,000 calls."""
+"""panelix under hostile input and repetition: for every hostile value the
+exception it must cause or the result and host calls it must give, never a
+crash; no growth of memory or reference counts over 100,000 calls."""
 
 import gc
 import io
-import os
 import sys
 import tracemalloc
 import types
@@ -22,7 +22,6 @@ from zuvo_ui.fast.zvrect.zvrect import ZvRect
 from zuvo_ui.fast.zvvector2.zvvector2 import ZvVector2
 
 RUNS = 100_000
-UNDER_ASAN = "libasan" in os.environ.get("LD_PRELOAD", "")
 
 
 class Boom(Exception):
@@ -43,6 +42,7 @@ class Shrinker(ZuvoCobject):
     """Empties the list it belongs to when asked for its rectangle or update."""
 
     owner = None
+    updates = 0
 
     def get_zvrect(self):
         if self.owner is not None:
@@ -50,6 +50,7 @@ class Shrinker(ZuvoCobject):
         return ZvRect(0, 0, 5, 5)
 
     def update(self):
+        self.updates += 1
         if self.owner is not None:
             self.owner.clear()
 
@@ -67,59 +68,110 @@ class ListSub(list):
     pass
 
 
-def hostile_items():
-    container = ZuvoCobject(0, 0, 100, 100)
-    plain = [ZuvoCobject(i * 30, 10, 20, 20) for i in range(5)]
-    shrinking = [Shrinker(0, 0, 5, 5) for _ in range(6)]
-    for s in shrinking:
-        s.owner = shrinking
-    growing = [Grower(0, 0, 5, 5)]
-    growing[0].owner = growing
-    return container, [
-        plain, [], shrinking, growing, plain + [None], plain + [object()], [RaisingRect(0, 0, 1, 1)],
-        [WrongRect(0, 0, 1, 1)], (ZuvoCobject(0, 0, 1, 1),), ListSub(plain), None, 5, "abc",
-        [container], [ZvRect(0, 0, 1, 1)],
-    ]
+def owned_by_their_list(kind, n):
+    items = [kind(0, 0, 5, 5) for _ in range(n)]
+    for item in items:
+        item.owner = items
+    return items
 
 
-CONTAINER, ITEM_LISTS = hostile_items()
-SELVES = [CONTAINER, ZuvoCobject(float("nan"), 0, 10, 10), None, object(), ZvRect(0, 0, 1, 1),
-          RaisingRect(0, 0, 10, 10)]
+def plain(_):
+    return [ZuvoCobject(i * 30, 10, 20, 20) for i in range(5)]
 
 
-def attempt(fn, *args):
+# Each case: the items for a container, what scrollable_update_collided must
+# do with them (the exception type or None, and how many leading elements
+# have their update run), and what scrollable_recollide_items must do with
+# them for a container at (0, 0, 100, 100) (the exception type, or the
+# indices of the items it returns).  Touching edges do not intersect.
+ITEM_CASES = {
+    "widgets": (plain, (None, 5), [0, 1, 2, 3]),
+    "empty": (lambda c: [], (None, 0), []),
+    "shrinks while read": (lambda c: owned_by_their_list(Shrinker, 6), (RuntimeError, 1),
+                           RuntimeError),
+    "grows while read": (lambda c: owned_by_their_list(Grower, 1), (None, 1), [0]),
+    "then None": (lambda c: plain(c) + [None], (TypeError, 5), TypeError),
+    "then object": (lambda c: plain(c) + [object()], (TypeError, 5), TypeError),
+    "rect raises": (lambda c: [RaisingRect(0, 0, 1, 1)], (None, 1), Boom),
+    "rect of the wrong type": (lambda c: [WrongRect(0, 0, 1, 1)], (None, 1), TypeError),
+    "tuple": (lambda c: tuple(plain(c)), (TypeError, 0), TypeError),
+    "list subclass": (lambda c: ListSub(plain(c)), (TypeError, 0), TypeError),
+    "None": (lambda c: None, (TypeError, 0), TypeError),
+    "int": (lambda c: 5, (TypeError, 0), TypeError),
+    "str": (lambda c: "abc", (TypeError, 0), TypeError),
+    "the container itself": (lambda c: [c], (None, 1), [0]),
+    "a rect": (lambda c: [ZvRect(0, 0, 1, 1)], (TypeError, 0), TypeError),
+}
+
+# The containers: whether they are widgets and what their rectangle does.
+SELVES = {
+    "widget": lambda: ZuvoCobject(0, 0, 100, 100),
+    "NaN position": lambda: ZuvoCobject(float("nan"), 0, 100, 100),
+    "None": lambda: None,
+    "object": object,
+    "rect": lambda: ZvRect(0, 0, 1, 1),
+    "rect raises": lambda: RaisingRect(0, 0, 100, 100),
+}
+
+
+def outcome(fn, *args):
+    """("raised", exception type) or ("returned", value)."""
     try:
-        return fn(*args)
-    except Exception:  # noqa: BLE001 - any exception is an acceptable outcome here
-        return None
+        return "returned", fn(*args)
+    except Exception as exc:  # noqa: BLE001 - the type is what the tests compare
+        return "raised", type(exc)
 
 
-@settings(max_examples=300, deadline=None)
-@given(self_=st.sampled_from(SELVES), items=st.sampled_from(ITEM_LISTS))
-def test_recollide_survives_hostile_lists(self_, items):
-    if isinstance(items, list):
-        items = type(items)(items)  # a fresh copy: shrinking lists empty themselves
-        for child in items:
-            if isinstance(child, (Shrinker, Grower)):
-                child.owner = items
-    result = attempt(panelix.scrollable_recollide_items, self_, items)
-    assert result is None or (type(result) is list and all(isinstance(c, ZuvoCobject) for c in result))
+def widgets_in(items):
+    if items is None or isinstance(items, (int, str)):
+        return []
+    return [item for item in items if isinstance(item, ZuvoCobject)]
 
 
-@settings(max_examples=200, deadline=None)
-@given(items=st.sampled_from(ITEM_LISTS))
-def test_update_collided_survives_hostile_lists(items):
-    if isinstance(items, list):
-        items = type(items)(items)
-        for child in items:
-            if isinstance(child, (Shrinker, Grower)):
-                child.owner = items
-    hook, sys.unraisablehook = sys.unraisablehook, lambda unraisable: None
-    stderr, sys.stderr = sys.stderr, io.StringIO()
-    try:
-        assert attempt(panelix.scrollable_update_collided, items) is None
-    finally:
-        sys.unraisablehook, sys.stderr = hook, stderr
+def updates_of(widget):
+    """How often the widget's update ran: its native body or the Shrinker override."""
+    return widget.update_count + getattr(widget, "updates", 0)
+
+
+def expected_recollide(self_name, items, case):
+    if self_name in ("None", "object", "rect") or type(items) is not list:
+        return "raised", TypeError
+    if self_name == "rect raises":
+        return "raised", Boom
+    if isinstance(case, type):
+        return "raised", case
+    if self_name == "NaN position":
+        return "returned", []  # a NaN edge intersects nothing
+    return "returned", [items[i] for i in case]
+
+
+@pytest.mark.parametrize("self_name", list(SELVES))
+@pytest.mark.parametrize("case_name", list(ITEM_CASES))
+def test_recollide_of_hostile_lists(self_name, case_name):
+    container = SELVES[self_name]()
+    make_items, _, case = ITEM_CASES[case_name]
+    items = make_items(container if isinstance(container, ZuvoCobject) else ZuvoCobject())
+    if isinstance(container, ZuvoCobject):
+        container.scroll = ZvVector2(0, 3)
+    expected = expected_recollide(self_name, list(items) if type(items) is list else items, case)
+    seen = widgets_in(items)
+    result = outcome(panelix.scrollable_recollide_items, container, items)
+    assert result[0] == expected[0] and (result[1] is expected[1] if expected[0] == "raised"
+                                         else result[1] == expected[1])
+    if result[0] == "returned" and self_name == "widget":
+        # Every child got coordinates in the container, moved by its scroll.
+        assert [(w.absolute_coordinates.x, w.absolute_coordinates.y) for w in seen] == \
+            [(w.coordinates.x, w.coordinates.y - 3) for w in seen]
+
+
+@pytest.mark.parametrize("case_name", list(ITEM_CASES))
+def test_update_collided_of_hostile_lists(case_name):
+    make_items, (raised, updated), _ = ITEM_CASES[case_name]
+    items = make_items(ZuvoCobject(0, 0, 100, 100))
+    widgets = widgets_in(items)
+    result = outcome(panelix.scrollable_update_collided, items)
+    assert result == (("raised", raised) if raised else ("returned", None))
+    assert [updates_of(w) for w in widgets] == [1] * updated + [0] * (len(widgets) - updated)
 
 
 class Menu:
@@ -150,21 +202,113 @@ def menu_values():
 
 MENU_VALUES = menu_values()
 values = st.sampled_from(MENU_VALUES)
+RAYLIB_SEQUENCE = ["begin_texture_mode", "c_clear_background_blank", "begin_blend_mode",
+                   "c_fast_zvblit", "end_blend_mode", "end_texture_mode", "c_fast_zvblit"]
 
 
-@settings(max_examples=400, deadline=None)
-@given(surface=values, coords=values, layout=values, sdl_texture=values, window=values,
-       tuple_coords=values, bg=values, fn=st.sampled_from(["menu_draw_raylib", "menu_draw_sdl",
-                                                          "menu_draw_pygame"]))
-def test_menu_drawing_survives_hostile_menus(surface, coords, layout, sdl_texture, window,
-                                             tuple_coords, bg, fn):
-    menu = Menu(_surface=surface, absolute_coordinates=coords, _layout=layout,
-                _sdl_texture=sdl_texture, _window=window, _tuple_absolute_coordinates=tuple_coords)
+def expected_menu_drawing(fn, attrs, bg):
+    """What `fn(menu, bg)` must do for a menu with these attributes: the type of
+    the exception the first unusable value causes, checked in the order the
+    back end reads them, or the host calls, SDL renderer blits and window blits
+    of a drawing that succeeds."""
+    layout = attrs["_layout"]
+    layout_usable = layout is None or isinstance(layout, ZuvoCobject)
+    draws_layout = isinstance(layout, ZuvoCobject)
+    has_window = hasattr(attrs["_window"], "_renderer")
+    if fn == "menu_draw_raylib":
+        if not isinstance(bg, ZvRenderTexture) or not isinstance(attrs["_surface"], ZvRenderTexture):
+            return TypeError
+        coords = attrs["absolute_coordinates"]
+        if not (coords is None or isinstance(coords, ZvVector2)) or not layout_usable:
+            return TypeError
+        if draws_layout:
+            return AttributeError  # these widgets have no _rl_predraw_widgets
+        return RAYLIB_SEQUENCE, 0, 0
+    if bg is None:
+        return TypeError
+    if fn == "menu_draw_sdl":
+        if not layout_usable:
+            return TypeError
+        if not has_window:
+            return AttributeError
+        return ["draw"] * draws_layout, int(draws_layout), 1
+    if not isinstance(attrs["_surface"], pygame.Surface):
+        return AttributeError  # no fill
+    if not isinstance(bg, pygame.Surface) or not layout_usable:
+        return TypeError  # pygame's blit refuses bg, or the layout is no widget
+    if not has_window:
+        return AttributeError
+    return ["draw"] * draws_layout, 0, 1
+
+
+def usable_or_any(*indices):
+    """Half of the time one of the values a back end can use, else any value."""
+    return st.one_of(st.sampled_from([MENU_VALUES[i] for i in indices]), values)
+
+
+SURFACES, COORDS, LAYOUTS, WINDOWS = (4, 5), (0, 6), (0, 7, 8), (9,)
+
+
+def check_menu_drawing(fn, bg, **attrs):
+    menu = Menu(**attrs)
+    window = attrs["_window"]
+    recorder.clear()
+    zuvo_raylib.reset()
     panelix.zuvo_state.renderer = Renderer()
-    assert attempt(getattr(panelix, fn), menu, bg) is None
+    renderer = getattr(window, "_renderer", None)
+    window_blits = renderer.blits if renderer else 0
+    expected = expected_menu_drawing(fn, attrs, bg)
+    result = outcome(getattr(panelix, fn), menu, bg)
+    if isinstance(expected, type):
+        assert result == ("raised", expected)
+    else:
+        calls, renderer_blits, new_window_blits = expected
+        assert result == ("returned", None)
+        assert recorder.names() == calls
+        assert panelix.zuvo_state.renderer.blits == renderer_blits
+        assert (renderer.blits if renderer else 0) - window_blits == new_window_blits
     # Whatever happened, the drawing state is back where it was.
     assert zuvo_raylib.texture_stack() == [] and zuvo_raylib.blend_stack() == []
     assert panelix.zuvo_state.renderer.target is None
+    return expected
+
+
+@settings(max_examples=400, deadline=None)
+@given(surface=usable_or_any(*SURFACES), coords=usable_or_any(*COORDS),
+       layout=usable_or_any(*LAYOUTS), sdl_texture=values, window=usable_or_any(*WINDOWS),
+       tuple_coords=values, bg=usable_or_any(*SURFACES),
+       fn=st.sampled_from(["menu_draw_raylib", "menu_draw_sdl", "menu_draw_pygame"]))
+def test_menu_drawing_of_hostile_menus(surface, coords, layout, sdl_texture, window,
+                                       tuple_coords, bg, fn):
+    check_menu_drawing(fn, bg, _surface=surface, absolute_coordinates=coords, _layout=layout,
+                       _sdl_texture=sdl_texture, _window=window,
+                       _tuple_absolute_coordinates=tuple_coords)
+
+
+def usable_menus():
+    """Every combination of values a back end can draw with (the others None)."""
+    pick = lambda indices: [MENU_VALUES[i] for i in indices]  # noqa: E731
+    for coords in pick(COORDS):
+        yield "menu_draw_raylib", MENU_VALUES[5], dict(_surface=MENU_VALUES[5],
+                                                       absolute_coordinates=coords)
+    for layout in pick(LAYOUTS):
+        for bg in MENU_VALUES[1:]:
+            yield "menu_draw_sdl", bg, dict(_layout=layout, _sdl_texture=bg)
+        yield "menu_draw_pygame", MENU_VALUES[4], dict(_surface=MENU_VALUES[4], _layout=layout)
+
+
+def menu_case_id(case):
+    fn, bg, attrs = case
+    given = ", ".join("%s %s" % (k, type(v).__name__) for k, v in attrs.items() if k != "_sdl_texture")
+    return "%s, bg %s, %s" % (fn[len("menu_draw_"):], type(bg).__name__, given)
+
+
+@pytest.mark.parametrize("fn, bg, attrs", list(usable_menus()),
+                         ids=map(menu_case_id, usable_menus()))
+def test_menu_drawing_with_usable_values(fn, bg, attrs):
+    attrs = dict(dict.fromkeys(["_surface", "absolute_coordinates", "_layout", "_sdl_texture",
+                                "_tuple_absolute_coordinates"]), _window=MENU_VALUES[9], **attrs)
+    assert not isinstance(check_menu_drawing(fn, bg, **attrs), type)
 
 
 def make_menu():
@@ -179,6 +323,7 @@ MENU, SURFACE = make_menu()
 PYGAME_MENU = Menu(_surface=SURFACE, _layout=None, _window=MENU._window,
                    _tuple_absolute_coordinates=(3, 4))
 BG_TEX, BG_SURF = ZvRenderTexture(16, 16), pygame.Surface((16, 16), pygame.SRCALPHA)
+CONTAINER = ZuvoCobject(0, 0, 100, 100)
 CHILDREN = [ZuvoCobject(i * 30, 10, 20, 20) for i in range(8)]
 
 
