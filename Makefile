@@ -17,6 +17,16 @@ CMAKE_DEFINES := -C cmake.define.ZUVO_SANITIZE=ON -C cmake.build-type=RelWithDeb
 TEST_ENV := LD_PRELOAD="$$(gcc -print-file-name=libasan.so) $$(gcc -print-file-name=libubsan.so)" \
 	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 endif
+# FUZZ=1 builds with clang for atheris (make fuzz): branch coverage, ASan and UBSan.
+FUZZ ?= 0
+BUILT := $(VENV)/.built
+ifeq ($(FUZZ),1)
+CMAKE_DEFINES := -C cmake.define.ZUVO_FUZZ=ON -C cmake.build-type=RelWithDebInfo
+BUILD_ENV := CC=clang CXX=clang++
+# Another compiler needs another CMake tree, and its own stamp in the environment.
+BUILD_DIR := $(BUILD_DIR)-clang-fuzz
+BUILT := $(VENV)/.built-fuzz
+endif
 PY := $(VENV)/bin/python
 PIP := $(PY) -m pip
 export SDL_AUDIODRIVER ?= dummy
@@ -35,13 +45,14 @@ $(VENV)/.ready: requirements-dev.txt
 	$(PIP) install -r requirements-dev.txt "$(PYGAME)>=2.5"
 	touch $@
 
-$(VENV)/.built: $(VENV)/.ready $(SOURCES)
-	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/host $(CMAKE_DEFINES) ./host
-	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/fast $(CMAKE_DEFINES) .
-	$(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/kernelprobe $(CMAKE_DEFINES) ./kernelprobe
+$(BUILT): $(VENV)/.ready $(SOURCES)
+	rm -f $(VENV)/.built $(VENV)/.built-fuzz
+	$(BUILD_ENV) $(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/host $(CMAKE_DEFINES) ./host
+	$(BUILD_ENV) $(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/fast $(CMAKE_DEFINES) .
+	$(BUILD_ENV) $(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/kernelprobe $(CMAKE_DEFINES) ./kernelprobe
 	touch $@
 
-build: $(VENV)/.built
+build: $(BUILT)
 
 demo: build
 	$(PY) examples/gallery.py
