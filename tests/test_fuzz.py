@@ -1,5 +1,5 @@
-"""Hostile arguments for every curvix function: an exception or a defined result,
-never a crash, and never a write outside the pixels a call was given.
+"""Hostile arguments for every curvix function: the exception or result each
+must give, never a crash, and never a write outside the pixels a call was given.
 
 Run under the sanitizer build (make test-sanitize) these also catch reads and
 writes past a buffer that happen not to change a guard byte.
@@ -60,6 +60,10 @@ class RaisingLength:
 class ShrinkingList(list):
     """A list that loses its items as they are read."""
 
+    def __init__(self, items):
+        super().__init__(items)
+        self.items = list(items)
+
     def __getitem__(self, i):
         value = list.__getitem__(self, i)
         self.clear()
@@ -93,28 +97,46 @@ SETTINGS = settings(max_examples=400, deadline=None,
                     suppress_health_check=[HealthCheck.function_scoped_fixture])
 
 
-def call(fn, *args):
+def outcome(fn, *args):
+    """("raised", exception type) or ("returned", value)."""
     try:
-        return fn(*args)
-    except Exception:  # noqa: BLE001 - any exception is an acceptable outcome here
-        return None
+        return "returned", fn(*args)
+    except Exception as exc:  # noqa: BLE001 - the type is what the tests compare
+        return "raised", type(exc)
+
+
+def fresh(value):
+    """The value as the table holds it: a ShrinkingList read before is refilled."""
+    return ShrinkingList(value.items) if isinstance(value, ShrinkingList) else value
+
+
+# What a generator may raise for the hostile tables: conversion and indexing
+# errors, the hostile objects' own Boom, and pygame refusing the size.
+GENERATOR_ERRORS = (TypeError, IndexError, ValueError, OverflowError, Boom, pygame.error)
+
+
+def check_generated(result, size):
+    """A surface of the size asked for (as int() reads it), or an expected exception."""
+    if result[0] == "raised":
+        assert issubclass(result[1], GENERATOR_ERRORS)
+    else:
+        surf = result[1]
+        assert isinstance(surf, pygame.Surface) and surf.get_flags() & pygame.SRCALPHA
+        assert surf.get_size() == (int(size[0]), int(size[1]))
 
 
 @SETTINGS
 @given(size=sizes, radii_input=radii, color=colours)
-def test_filled_generator_survives(size, radii_input, color):
-    result = call(curvix._create_rounded_rect_surface_optimized, size, radii_input, color)
-    assert result is None or isinstance(result, pygame.Surface)
-    result = call(curvix.create_rounded_rect_surface, size, radii_input, color)
-    assert result is None or isinstance(result, pygame.Surface)
+def test_filled_generator_gives_a_surface_or_an_expected_error(size, radii_input, color):
+    for fn in (curvix._create_rounded_rect_surface_optimized, curvix.create_rounded_rect_surface):
+        check_generated(outcome(fn, fresh(size), fresh(radii_input), fresh(color)), size)
 
 
 @SETTINGS
 @given(size=sizes, radius=numbers, width=numbers, color=colours)
-def test_outlined_generator_survives(size, radius, width, color):
+def test_outlined_generator_gives_a_surface_or_an_expected_error(size, radius, width, color):
     for fn in (curvix._create_outlined_rounded_rect_sdf, curvix.create_outlined_rounded_rect_sdf):
-        result = call(fn, size, radius, width, color)
-        assert result is None or isinstance(result, pygame.Surface)
+        check_generated(outcome(fn, fresh(size), radius, width, fresh(color)), size)
 
 
 def framed_surface():
@@ -137,26 +159,162 @@ def outside_of(parent):
     return pixels.tobytes() + alpha.tobytes()
 
 
+# How the functions convert their arguments, in Python: the model the tests
+# predict each call's exception (or success) with.
+
+FLOAT_HALFWAY = 340282356779733661637539395458142568448.0  # above it, narrowing gives infinity
+
+
+def as_float(value):
+    """__float__, then __index__; a string is not parsed."""
+    if isinstance(value, str):
+        raise TypeError
+    return float(value)
+
+
+def finite_single(value):
+    return math.isfinite(value) and abs(value) < FLOAT_HALFWAY
+
+
+def as_int(value):
+    """An int as it is, anything else through its type's __int__."""
+    if isinstance(value, int):
+        return int(value)
+    to_int = getattr(type(value), "__int__", None)
+    if to_int is None:
+        raise TypeError
+    result = to_int(value)
+    if not isinstance(result, int):
+        raise TypeError
+    return result
+
+
+def as_int32(value):
+    result = as_int(value)
+    if not -2**31 <= result < 2**31:
+        raise OverflowError
+    return result
+
+
+def as_uint8(value):
+    result = as_int(value)
+    if not 0 <= result <= 255:
+        raise OverflowError
+    return result
+
+
+def radii_of(radii_input):
+    """One number for all corners, four numbers, or square corners for any other length."""
+    if isinstance(radii_input, (int, float)):
+        return [as_float(radii_input)] * 4
+    if len(radii_input) != 4:
+        return [0.0] * 4
+    return [as_float(radii_input[i]) for i in range(4)]
+
+
+def rgb_checked(color):
+    for i in range(3):
+        as_uint8(color[i])
+
+
+def alpha_of(color):
+    return 255 if len(color) <= 3 else as_int32(color[3])
+
+
+def predicted(model, *args):
+    """The model's outcome, from fresh copies of the arguments."""
+    try:
+        return "returned", model(*(fresh(a) for a in args))
+    except Exception as exc:  # noqa: BLE001 - the model raises what the call must raise
+        return "raised", type(exc)
+
+
+def corner_transform_model(radii_input, color):
+    """What transform_into_rounded_rect does to a 12 x 9 surface: nothing,
+    "alpha" (only the alpha of the corners), or the colour it fills with first."""
+    cut = any(r > 0 for r in radii_of(radii_input))  # a NaN corner stays square
+    if color is None:
+        return "alpha" if cut else "nothing"
+    alpha = alpha_of(color)
+    rgb_checked(color)
+    if cut and alpha == 0:
+        return (0, 0, 0)  # an invisible colour: transparent black
+    scratch = pygame.Surface((12, 9), pygame.SRCALPHA)
+    scratch.fill(color)  # raises what the surface's own fill raises
+    return tuple(scratch.get_at((0, 0)))[:3]
+
+
+def outline_transform_model(radii_input, stroke_width, color, background):
+    """What transform_into_outlined_rounded_rect does: "nothing" or "draws"."""
+    width = as_float(stroke_width)
+    if not (color is None or type(color) is tuple):
+        raise TypeError
+    if not finite_single(width):
+        raise ValueError
+    if not all(finite_single(r) for r in radii_of(radii_input)):
+        raise ValueError
+    if color is None:
+        raise TypeError  # None has no len()
+    alpha = alpha_of(color)
+    rgb_checked(color)
+    if not 0 <= alpha <= 255:
+        raise ValueError
+    if background is None:
+        return "nothing" if alpha == 0 else "draws"
+    rgb_checked(background)
+    if len(background) > 3:
+        as_uint8(background[3])
+    return "draws"
+
+
+def inside_of(surf):
+    return pygame.surfarray.array3d(surf), pygame.surfarray.array_alpha(surf)
+
+
 @SETTINGS
 @given(radii_input=radii, color=st.sampled_from(COLOURS + [None]))
-def test_corner_transform_stays_inside_its_surface(radii_input, color):
+def test_corner_transform_outcome_and_writes(radii_input, color):
     parent, surf = framed_surface()
-    before = outside_of(parent)
-    assert call(curvix.transform_into_rounded_rect, surf, radii_input, color) is None
-    assert outside_of(parent) == before
+    before, outside, (rgb, _) = pygame.image.tobytes(parent, "RGBA"), outside_of(parent), \
+        inside_of(surf)
+    expected = predicted(corner_transform_model, radii_input, color)
+    result = outcome(curvix.transform_into_rounded_rect, surf, fresh(radii_input), fresh(color))
     assert not surf.get_locked() and not parent.get_locked()
+    if expected[0] == "raised":
+        assert result == expected
+        assert pygame.image.tobytes(parent, "RGBA") == before
+        return
+    assert result == ("returned", None)
+    assert outside_of(parent) == outside
+    effect = expected[1]
+    rgb_after, _ = inside_of(surf)
+    if effect == "nothing":
+        assert pygame.image.tobytes(parent, "RGBA") == before
+    elif effect == "alpha":
+        assert (rgb_after == rgb).all()
+    else:
+        assert (rgb_after == effect).all()
 
 
 @SETTINGS
 @given(radii_input=radii, stroke_width=numbers, color=colours,
        background=st.sampled_from(COLOURS + [None]))
-def test_outline_transform_stays_inside_its_surface(radii_input, stroke_width, color, background):
+def test_outline_transform_outcome_and_writes(radii_input, stroke_width, color, background):
     parent, surf = framed_surface()
-    before = outside_of(parent)
-    assert call(curvix.transform_into_outlined_rounded_rect, surf, radii_input, stroke_width,
-                color, background) is None
-    assert outside_of(parent) == before
+    before, outside = pygame.image.tobytes(parent, "RGBA"), outside_of(parent)
+    expected = predicted(outline_transform_model, radii_input, stroke_width, color, background)
+    result = outcome(curvix.transform_into_outlined_rounded_rect, surf, fresh(radii_input),
+                     stroke_width, fresh(color), fresh(background))
     assert not surf.get_locked() and not parent.get_locked()
+    if expected[0] == "raised":
+        assert result == expected
+        assert pygame.image.tobytes(parent, "RGBA") == before
+        return
+    assert result == ("returned", None)
+    if expected[1] == "nothing":
+        assert pygame.image.tobytes(parent, "RGBA") == before
+    else:
+        assert outside_of(parent) == outside
 
 
 class LyingSurface(pygame.Surface):
@@ -199,7 +357,7 @@ def test_lying_surfaces_never_get_writes_through_their_views(width, height, fill
         filled.fill(fill_colour)
     surf.width_answer, surf.height_answer, surf.fill_raises = width, height, fill_raises
     lies = width not in (None, 12) or height not in (None, 9)
-    call(transform, surf)
+    outcome(transform, surf)
     assert not surf.get_locked()
     if lies:
         # Whatever the claimed size, the pixel passes never ran: at most the fill did.
