@@ -1,6 +1,7 @@
 """Menu drawing onto real pygame surfaces and through pygame's own SDL2
 renderer (software rendering under the dummy video driver), read back as pixels."""
 
+import numpy as np
 import pygame
 import pytest
 
@@ -147,9 +148,17 @@ def test_gallery_section_draws_the_menu_and_the_visible_rows():
     finally:
         sys.path.pop(0)
     pygame.font.init()
+    font = pygame.font.Font(None, 22)
     canvas = pygame.Surface((720, 400), pygame.SRCALPHA)
     canvas.fill((1, 2, 3, 255))
-    assert gallery_panelix.draw(canvas, pygame.font.Font(None, 22), 100) == 310
+    top = 100
+    bottom = gallery_panelix.draw(canvas, font, top)
+    # The y returned lies below everything drawn, the menu included, and no
+    # more than a line of text below the lowest row drawn.
+    drawn = np.argwhere((pygame.surfarray.array3d(canvas) != (1, 2, 3)).any(axis=2))
+    lowest = drawn[:, 1].max()
+    assert drawn[:, 1].min() >= top
+    assert top + gallery_panelix.MENU_SIZE[1] < lowest < bottom <= lowest + font.get_linesize()
     # The menu's background (46, 52, 64) at alpha 235 over the canvas, at (24, 128).
     pixel = canvas.get_at((30, 240))
     assert all(abs(a - b) <= 6 for a, b in zip(pixel[:3], (46, 52, 64)))
