@@ -11,6 +11,7 @@ import math
 import random
 
 import numpy as np
+from numpy.lib.stride_tricks import as_strided
 import pygame
 import pytest
 
@@ -57,11 +58,33 @@ LAYOUTS = {
 }
 
 
+def rows_apart(rng, w, h, step):
+    """4-byte RGBA pixels in rows that start `step` bytes apart, less than a row,
+    so that neighbouring rows share bytes."""
+    buf = rng.integers(0, 256, size=4 * w + step * max(h - 1, 0) + 8, dtype=np.uint8)
+    return buf, [as_strided(buf[c:], shape=(w, h), strides=(4, step)) for c in range(4)]
+
+
+def alpha_on_red(rng, w, h):
+    buf, planes = interleaved(rng, w, h, "RGBA", 2)
+    return buf, planes[:3] + planes[:1]
+
+
+# Layouts whose cells share bytes: every path must write them as the scalar
+# kernel does, pixel after pixel (vectors, runs and row copies would not).
+SHARED_LAYOUTS = {
+    "rows overlap by a pixel": lambda rng, w, h: rows_apart(rng, w, h, max(4 * w - 4, 0)),
+    "rows one pixel apart": lambda rng, w, h: rows_apart(rng, w, h, 4),
+    "every row the same": lambda rng, w, h: rows_apart(rng, w, h, 0),
+    "alpha on red": alpha_on_red,
+}
+
+
 def run(path, layout, seed, w, h, args):
     """The buffer after the scalar kernel and after `path`, from equal content."""
     out = []
     for p in ("scalar", path):
-        buf, planes = LAYOUTS[layout](np.random.default_rng(seed), w, h)
+        buf, planes = {**LAYOUTS, **SHARED_LAYOUTS}[layout](np.random.default_rng(seed), w, h)
         probe.outline(*planes, w, h, *args, p)
         out.append(buf)
     return out
@@ -142,6 +165,15 @@ def test_chosen_cases_match_the_scalar_kernel(path, layout, case):
     w, h, *args = case
     expected, got = run(path, layout, 7, w, h, tuple(args))
     assert_same(expected, got, layout)
+
+
+@pytest.mark.parametrize("layout", list(SHARED_LAYOUTS))
+def test_layouts_that_share_bytes_are_written_as_the_scalar_kernel_does(path, layout):
+    rnd = random.Random(len(layout))
+    for case in range(40):
+        w, h, args = random_args(rnd)
+        expected, got = run(path, layout, case, w, h, args)
+        assert_same(expected, got, "%s, case %d" % (layout, case))
 
 
 def test_a_path_changes_the_pixels_it_is_meant_to(path):

@@ -1,5 +1,6 @@
 #include "buffer.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -45,6 +46,43 @@ bool is_uint8_format(const char* format) {
     return format[0] == 'B' && format[1] == 0;
 }
 
+// The strides of a buffer's layout, derived from its shape when the exporter
+// gave none (a C-contiguous buffer may omit them); false, with ValueError set,
+// for a layout that no valid exporter gives.
+bool checked_strides(const Py_buffer& b, Py_ssize_t* strides) {
+    if (!b.shape) {
+        PyErr_SetString(PyExc_ValueError, "Buffer has no shape");
+        return false;
+    }
+    for (int axis = 0; axis < b.ndim; ++axis) {
+        if (b.shape[axis] < 0) {
+            PyErr_SetString(PyExc_ValueError, "Buffer has a negative dimension");
+            return false;
+        }
+        if (b.suboffsets && b.suboffsets[axis] >= 0) {
+            PyErr_SetString(PyExc_ValueError, "Buffer has indirect dimensions");
+            return false;
+        }
+    }
+    if (b.strides) {
+        std::copy(b.strides, b.strides + b.ndim, strides);
+        return true;
+    }
+    // Row-major from the last axis; the cells must then fill exactly `len` bytes.
+    Py_ssize_t extent = b.itemsize;
+    for (int axis = b.ndim - 1; axis >= 0; --axis) {
+        strides[axis] = extent;
+        if (b.shape[axis] != 0 && extent > PY_SSIZE_T_MAX / b.shape[axis]) extent = -1;
+        if (extent < 0) break;
+        extent *= b.shape[axis];
+    }
+    if (extent != b.len) {
+        PyErr_SetString(PyExc_ValueError, "Buffer without strides does not match its length");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<ByteView> ByteView::acquire(Ref array, int ndim) {
@@ -65,13 +103,16 @@ std::optional<ByteView> ByteView::acquire(Ref array, int ndim) {
                      "npy_uint8", "'", describe_format(view.buffer_.format));
         return std::nullopt;
     }
+    if (!checked_strides(view.buffer_, view.strides_)) return std::nullopt;
     return view;
 }
 
 ByteView::ByteView(ByteView&& other) noexcept
     : array_(std::move(other.array_)),
       buffer_(other.buffer_),
-      held_(std::exchange(other.held_, false)) {}
+      held_(std::exchange(other.held_, false)) {
+    std::copy(other.strides_, other.strides_ + 3, strides_);
+}
 
 ByteView::~ByteView() {
     if (held_) PyBuffer_Release(&buffer_);

@@ -17,8 +17,11 @@ namespace zuvo {
 // the surface.  Must be destroyed with the interpreter lock held.
 class ByteView {
 public:
-    // Takes a writable strided buffer of `ndim` dimensions of unsigned 8-bit
-    // cells from `array`; raises ValueError on a wrong dimension count or type.
+    // Takes a writable strided buffer of `ndim` (2 or 3) dimensions of unsigned
+    // 8-bit cells from `array`; raises ValueError on a wrong dimension count or
+    // type, and on a layout no exporter may give (no shape, a negative extent,
+    // indirect dimensions).  A buffer without strides is C-contiguous: its
+    // strides are derived from its shape.
     static std::optional<ByteView> acquire(Ref array, int ndim);
 
     ByteView(ByteView&& other) noexcept;
@@ -27,7 +30,7 @@ public:
     ~ByteView();
 
     Py_ssize_t shape(int axis) const noexcept { return buffer_.shape[axis]; }
-    Py_ssize_t stride(int axis) const noexcept { return buffer_.strides[axis]; }
+    Py_ssize_t stride(int axis) const noexcept { return strides_[axis]; }
     std::uint8_t* data() const noexcept { return static_cast<std::uint8_t*>(buffer_.buf); }
 
     // The plane of channel `channel` (third axis) of a 3-d view, or the plane
@@ -43,6 +46,7 @@ private:
     ByteView() = default;
     Ref array_;
     Py_buffer buffer_{};
+    Py_ssize_t strides_[3] = {};
     bool held_ = false;
 };
 

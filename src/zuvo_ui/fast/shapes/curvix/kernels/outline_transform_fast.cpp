@@ -402,7 +402,8 @@ private:
         }
     }
 
-    // Four planes of 4-byte pixels, one byte each, take whole 32-bit stores.
+    // Four planes of 4-byte pixels, one byte each, in rows that do not
+    // overlap, take whole 32-bit stores and row copies.
     void find_interleaving() {
         const Plane* planes[4] = {&px_.red, &px_.green, &px_.blue, &px_.alpha};
         first_byte_ = px_.red.base;
@@ -410,6 +411,7 @@ private:
             if (p->x_stride != 4 || p->y_stride != px_.red.y_stride) return;
             first_byte_ = std::min(first_byte_, p->base);
         }
+        if (s_.h > 1 && std::abs(std::int64_t{px_.red.y_stride}) < std::int64_t{s_.w} * 4) return;
         bool seen[4] = {};
         for (int i = 0; i < 4; ++i) {
             const std::ptrdiff_t off = planes[i]->base - first_byte_;
@@ -475,7 +477,9 @@ bool outline_path_available(OutlinePath path) noexcept {
 void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, OutlinePath path,
                           bool fill_runs) noexcept {
     const Evaluators e = outline_path_available(path) ? evaluators(path) : Evaluators{};
-    if (e.span == nullptr) {
+    // Vectors and runs change the order of the writes, which only the plain
+    // kernel keeps where cells share bytes.
+    if (e.span == nullptr || !cells_disjoint(px)) {
         transform_outline(px, shape);
         return;
     }

@@ -17,7 +17,8 @@ enum class OutlinePath {
 bool outline_path_available(OutlinePath path) noexcept;
 
 // One chosen path; `fill_runs` false evaluates every pixel on it.  The planes
-// are shape.w x shape.h and distinct pixels never share a byte.  For tests and
+// are shape.w x shape.h; where their cells share bytes (aliased planes,
+// overlapping rows) the plain scalar kernel runs instead.  For tests and
 // benchmarks: the module calls `transform_outline_fast`.
 void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, OutlinePath path,
                           bool fill_runs) noexcept;
