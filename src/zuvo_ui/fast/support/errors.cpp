@@ -1,25 +1,49 @@
 #include "errors.hpp"
 
+#include <utility>
+
 namespace zuvo {
 
 #if PY_VERSION_HEX >= 0x030C0000
-SavedError::SavedError() noexcept : value_(PyErr_GetRaisedException()) {}
-SavedError::~SavedError() {
-    PyErr_Clear();
-    PyErr_SetRaisedException(value_);
+HeldError HeldError::take() noexcept {
+    HeldError held;
+    held.value_ = PyErr_GetRaisedException();
+    return held;
 }
-void SavedError::display() const noexcept { PyErr_DisplayException(value_); }
+
+void HeldError::raise() noexcept {
+    if (value_) PyErr_SetRaisedException(std::exchange(value_, nullptr));
+}
+
+void HeldError::display() const noexcept {
+    if (value_) PyErr_DisplayException(value_);
+}
 #else
-SavedError::SavedError() noexcept {
-    PyErr_Fetch(&type_, &value_, &tb_);
-    PyErr_NormalizeException(&type_, &value_, &tb_);
-    if (tb_ && value_) PyException_SetTraceback(value_, tb_);
+HeldError HeldError::take() noexcept {
+    PyObject *type = nullptr, *value = nullptr, *tb = nullptr;
+    PyErr_Fetch(&type, &value, &tb);
+    PyErr_NormalizeException(&type, &value, &tb);
+    if (tb && value) PyException_SetTraceback(value, tb);
+    Py_XDECREF(type);
+    Py_XDECREF(tb);
+    HeldError held;
+    held.value_ = value;
+    return held;
 }
-SavedError::~SavedError() {
-    PyErr_Clear();
-    PyErr_Restore(type_, value_, tb_);
+
+void HeldError::raise() noexcept {
+    if (!value_) return;
+    PyObject* value = std::exchange(value_, nullptr);
+    PyErr_Restore(Py_NewRef(reinterpret_cast<PyObject*>(Py_TYPE(value))), value,
+                  PyException_GetTraceback(value));
 }
-void SavedError::display() const noexcept { PyErr_Display(type_, value_, tb_); }
+
+void HeldError::display() const noexcept {
+    if (!value_) return;
+    PyObject* tb = PyException_GetTraceback(value_);
+    PyErr_Display(reinterpret_cast<PyObject*>(Py_TYPE(value_)), value_, tb);
+    Py_XDECREF(tb);
+}
 #endif
 
 }  // namespace zuvo

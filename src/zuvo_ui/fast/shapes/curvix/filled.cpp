@@ -58,10 +58,11 @@ Ref generate(PyObject* size, PyObject* radii_input, PyObject* color) {
     if (!fill(surf.get(), color)) return {};
 
     {
-        const auto alpha = alpha_view(pygame.get(), surf.get(), *width, *height);
-        if (!alpha) return {};
+        const auto views = SurfaceViews::take(pygame.get(), surf.get(), *width, *height,
+                                              SurfaceViews::Want::alpha);
+        if (!views) return {};
         const FilledShape shape = make_filled_shape(*width, *height, *radii, alpha_base);
-        const Plane plane = alpha->plane();
+        const Plane plane = views->alpha();
         ReleaseGil unlocked;
         round_filled_corners(plane, shape);
     }

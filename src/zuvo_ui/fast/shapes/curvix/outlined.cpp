@@ -3,6 +3,7 @@
 
 #include "../../support/args.hpp"
 #include "../../support/convert.hpp"
+#include "../../support/errors.hpp"
 #include "entry_points.hpp"
 #include "kernels/outlined.hpp"
 #include "state.hpp"
@@ -44,6 +45,37 @@ std::optional<OutlineArgs> convert_args(const Sig& sig, PyObject* const* args, P
     return OutlineArgs{a[0], *radius, *width, a[3]};
 }
 
+struct StrokeColour {
+    std::int32_t alpha_base;
+    std::uint8_t rgb[3];  // not read when alpha_base is 0
+};
+
+// `color` is an exact tuple or None.  An alpha of 0 leaves the channels unread.
+std::optional<StrokeColour> stroke_colour(PyObject* color) {
+    if (color == Py_None) {
+        raise_none_has_no_len();
+        return std::nullopt;
+    }
+    const Py_ssize_t n_items = PyTuple_GET_SIZE(color);
+    StrokeColour c{255, {}};
+    if (n_items >= 4) {
+        const auto a = to_int32(PyTuple_GET_ITEM(color, 3));
+        if (!a) return std::nullopt;
+        c.alpha_base = *a;
+    }
+    if (c.alpha_base == 0) return c;
+    if (n_items < 3) {
+        PyErr_SetString(PyExc_IndexError, "tuple index out of range");
+        return std::nullopt;
+    }
+    for (Py_ssize_t i = 0; i < 3; ++i) {
+        const auto channel = to_uint8(PyTuple_GET_ITEM(color, i));
+        if (!channel) return std::nullopt;
+        c.rgb[i] = *channel;
+    }
+    return c;
+}
+
 Ref generate(const OutlineArgs& in) {
     if (in.size == Py_None) {
         raise_none_not_subscriptable();
@@ -68,43 +100,27 @@ Ref generate(const OutlineArgs& in) {
     if (!pygame) return {};
     Ref surf = new_surface(pygame.get(), *w, *h);
     if (!surf || !fill(surf.get(), names.transparent)) return {};
-    const auto colour = colour_view(pygame.get(), surf.get(), *w, *h);
-    if (!colour) return {};
-    const auto alpha = alpha_view(pygame.get(), surf.get(), *w, *h);
-    if (!alpha) return {};
 
-    if (in.color == Py_None) {
-        raise_none_has_no_len();
+    // The colour is converted before the views are taken (its conversions run
+    // the caller's code); a failure is raised once the views have been taken,
+    // so that a failing view still reports first.
+    const auto colour = stroke_colour(in.color);
+    HeldError failed = colour ? HeldError{} : HeldError::take();
+    const auto views =
+        SurfaceViews::take(pygame.get(), surf.get(), *w, *h, SurfaceViews::Want::colour_and_alpha);
+    if (!views) return {};
+    if (!colour) {
+        failed.raise();
         return {};
     }
-    const Py_ssize_t n_items = PyTuple_GET_SIZE(in.color);
-    std::int32_t alpha_base = 255;
-    if (n_items >= 4) {
-        const auto a = to_int32(PyTuple_GET_ITEM(in.color, 3));
-        if (!a) return {};
-        alpha_base = *a;
-    }
-    if (alpha_base == 0) return surf;
-    if (n_items < 3) {
-        PyErr_SetString(PyExc_IndexError, "tuple index out of range");
-        return {};
-    }
-    std::uint8_t rgb[3];
-    for (Py_ssize_t i = 0; i < 3; ++i) {
-        const auto c = to_uint8(PyTuple_GET_ITEM(in.color, i));
-        if (!c) return {};
-        rgb[i] = *c;
-    }
+    if (colour->alpha_base == 0) return surf;
 
-    const OutlineShape shape = make_outline_shape(*w, *h, in.radius, in.width, alpha_base,
-                                                  rgb[0], rgb[1], rgb[2]);
-    const PixelPlanes planes = planes_of(*colour, *alpha);
+    const OutlineShape shape = make_outline_shape(*w, *h, in.radius, in.width, colour->alpha_base,
+                                                  colour->rgb[0], colour->rgb[1], colour->rgb[2]);
+    const PixelPlanes planes = views->planes();
     {
         ReleaseGil unlocked;
         paint_outline_bands(planes, shape);
-    }
-    {
-        ReleaseGil unlocked;
         paint_outline_corners(planes, shape);
     }
     return surf;

@@ -60,11 +60,9 @@ std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method) 
 
 namespace {
 
-std::optional<ByteView> view(PyObject* pygame, PyObject* surf, PyObject* which, int ndim,
+std::optional<ByteView> view(PyObject* surfarray, PyObject* surf, PyObject* which, int ndim,
                              std::int32_t width, std::int32_t height, const char* what) {
-    const Ref surfarray = getattr(pygame, names.surfarray);
-    if (!surfarray) return std::nullopt;
-    const Ref getter = getattr(surfarray.get(), which);
+    const Ref getter = getattr(surfarray, which);
     if (!getter) return std::nullopt;
     Ref array = call(getter.get(), surf);
     if (!array) return std::nullopt;
@@ -75,18 +73,19 @@ std::optional<ByteView> view(PyObject* pygame, PyObject* surf, PyObject* which, 
 
 }  // namespace
 
-std::optional<ByteView> colour_view(PyObject* pygame, PyObject* surf, std::int32_t width,
-                                    std::int32_t height) {
-    return view(pygame, surf, names.pixels3d, 3, width, height, "pixels3d");
-}
-
-std::optional<ByteView> alpha_view(PyObject* pygame, PyObject* surf, std::int32_t width,
-                                   std::int32_t height) {
-    return view(pygame, surf, names.pixels_alpha, 2, width, height, "pixels_alpha");
-}
-
-PixelPlanes planes_of(const ByteView& colour, const ByteView& alpha) {
-    return {colour.plane(0), colour.plane(1), colour.plane(2), alpha.plane()};
+std::optional<SurfaceViews> SurfaceViews::take(PyObject* pygame, PyObject* surf,
+                                               std::int32_t width, std::int32_t height,
+                                               Want want) {
+    const Ref surfarray = getattr(pygame, names.surfarray);
+    if (!surfarray) return std::nullopt;
+    const bool with_colour = want == Want::colour_and_alpha;
+    std::optional<ByteView> colour =
+        with_colour ? view(surfarray.get(), surf, names.pixels3d, 3, width, height, "pixels3d")
+                    : std::nullopt;
+    if (with_colour && !colour) return std::nullopt;
+    auto alpha = view(surfarray.get(), surf, names.pixels_alpha, 2, width, height, "pixels_alpha");
+    if (!alpha) return std::nullopt;
+    return SurfaceViews(std::move(colour), std::move(*alpha));
 }
 
 Ref item_at(PyObject* seq, Py_ssize_t index) {

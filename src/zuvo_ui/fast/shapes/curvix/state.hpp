@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "../../support/buffer.hpp"
 #include "../../support/ref.hpp"
@@ -53,15 +54,34 @@ bool fill(PyObject* surf, PyObject* color);
 // `surf.get_width()` / `surf.get_height()` converted to int32.
 std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method);
 
-// `pygame.surfarray.pixels3d(surf)` / `.pixels_alpha(surf)` as checked views
-// that cover exactly width x height pixels.
-std::optional<ByteView> colour_view(PyObject* pygame, PyObject* surf, std::int32_t width,
-                                    std::int32_t height);
-std::optional<ByteView> alpha_view(PyObject* pygame, PyObject* surf, std::int32_t width,
-                                   std::int32_t height);
+// The pixel views of one surface: the only way the entry points reach pixels.
+// `take` fetches `pygame.surfarray.pixels3d(surf)` (when the colour is wanted)
+// and then `pygame.surfarray.pixels_alpha(surf)`, checks each to be 8-bit
+// cells covering exactly width x height pixels (and three channels), and the
+// object releases both, with the interpreter lock held, when it goes.
+//
+// While an instance lives, nothing the caller passed in may be converted or
+// called: its code could re-initialise the surface, which frees the pixels
+// under the views.  So every argument is converted before `take`.
+class SurfaceViews {
+public:
+    enum class Want { alpha, colour_and_alpha };
 
-// Both views as the four planes of a surface.
-PixelPlanes planes_of(const ByteView& colour, const ByteView& alpha);
+    static std::optional<SurfaceViews> take(PyObject* pygame, PyObject* surf, std::int32_t width,
+                                            std::int32_t height, Want want);
+
+    Plane alpha() const noexcept { return alpha_->plane(); }
+    // The four planes; only for views taken with Want::colour_and_alpha.
+    PixelPlanes planes() const noexcept {
+        return {colour_->plane(0), colour_->plane(1), colour_->plane(2), alpha_->plane()};
+    }
+
+private:
+    SurfaceViews(std::optional<ByteView>&& colour, ByteView&& alpha) noexcept
+        : colour_(std::move(colour)), alpha_(std::move(alpha)) {}
+    std::optional<ByteView> colour_;
+    std::optional<ByteView> alpha_;
+};
 
 // The corner-radius normalisation: one number for all four corners, a
 // four-item sequence clockwise from the top-left, anything else four zeros.

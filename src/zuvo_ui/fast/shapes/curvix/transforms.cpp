@@ -3,6 +3,7 @@
 
 #include "../../support/args.hpp"
 #include "../../support/convert.hpp"
+#include "../../support/errors.hpp"
 #include "entry_points.hpp"
 #include "kernels/corner_transform.hpp"
 #include "kernels/outline_transform.hpp"
@@ -49,13 +50,39 @@ std::optional<Rgb> rgb_of(PyObject* color) {
 }
 
 // The fourth item of `color` as a signed 32-bit integer, or 255 without one.
-std::optional<std::int32_t> alpha_item(PyObject* color) {
-    const Py_ssize_t length = PyObject_Length(color);
-    if (length < 0) return std::nullopt;
+std::optional<std::int32_t> alpha_item(PyObject* color, Py_ssize_t length) {
     if (length <= 3) return 255;
     const Ref item = item_at(color, 3);
     if (!item) return std::nullopt;
     return to_int32(item.get());
+}
+
+std::optional<std::int32_t> alpha_item(PyObject* color) {
+    const Py_ssize_t length = PyObject_Length(color);
+    if (length < 0) return std::nullopt;
+    return alpha_item(color, length);
+}
+
+// A tuple or list of plain ints and floats: reading it runs no Python code.
+bool plain_numbers(PyObject* color) {
+    if (!PyTuple_CheckExact(color) && !PyList_CheckExact(color)) return false;
+    for (Py_ssize_t i = 0; i < PySequence_Fast_GET_SIZE(color); ++i) {
+        PyObject* item = PySequence_Fast_GET_ITEM(color, i);
+        if (!PyLong_CheckExact(item) && !PyFloat_CheckExact(item)) return false;
+    }
+    return true;
+}
+
+// The colour as the fill is to get it.  pygame converts a colour's items
+// while it holds the surface's pixels, so an item whose conversion runs the
+// caller's code could free them under it: a colour of three or four items
+// that is not plain numbers goes as the numbers already converted from it
+// (the same fill).  Other lengths go as they are: pygame refuses them before
+// reading any item.
+Ref colour_for_fill(PyObject* color, Py_ssize_t length, Rgb rgb, std::int32_t alpha) {
+    if ((length != 3 && length != 4) || plain_numbers(color)) return Ref::borrow(color);
+    if (length == 3) return Ref::steal(Py_BuildValue("(iii)", rgb.r, rgb.g, rgb.b));
+    return Ref::steal(Py_BuildValue("(iiii)", rgb.r, rgb.g, rgb.b, static_cast<int>(alpha)));
 }
 
 Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
@@ -69,15 +96,20 @@ Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
     std::int32_t alpha_base = 255;
     const bool has_color = color != Py_None;
     if (has_color) {
-        const auto a = alpha_item(color);
+        const Py_ssize_t length = PyObject_Length(color);
+        if (length < 0) return {};
+        const auto a = alpha_item(color, length);
         if (!a) return {};
         alpha_base = *a;
-        // Checked only: the fill takes the colour as given.
-        if (!rgb_of(color)) return {};
-        if (!cut) return fill(surf, color) ? none() : Ref{};
+        // Checked here; the fill takes the same colour.
+        const auto rgb = rgb_of(color);
+        if (!rgb) return {};
+        const Ref fill_with = colour_for_fill(color, length, *rgb, alpha_base);
+        if (!fill_with) return {};
+        if (!cut) return fill(surf, fill_with.get()) ? none() : Ref{};
         // An invisible colour: the whole surface becomes transparent black.
         if (alpha_base == 0) return fill(surf, names.transparent) ? none() : Ref{};
-        if (!fill(surf, color)) return {};
+        if (!fill(surf, fill_with.get())) return {};
     } else if (!cut) {
         return none();
     }
@@ -86,13 +118,12 @@ Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
     if (!pygame) return {};
     // Only the alpha is written, but both views are held as in every pass, so
     // that a surface whose colour view fails is refused the same way here.
-    const auto colour = colour_view(pygame.get(), surf, size->width, size->height);
-    if (!colour) return {};
-    const auto alpha = alpha_view(pygame.get(), surf, size->width, size->height);
-    if (!alpha) return {};
+    const auto views = SurfaceViews::take(pygame.get(), surf, size->width, size->height,
+                                          SurfaceViews::Want::colour_and_alpha);
+    if (!views) return {};
     const CornerTransform shape =
         make_corner_transform(size->width, size->height, radii, has_color, alpha_base);
-    const Plane plane = alpha->plane();
+    const Plane plane = views->alpha();
     {
         ReleaseGil unlocked;
         transform_corners(plane, shape);
@@ -103,6 +134,52 @@ Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
 bool is_finite(const CornerRadii& r) {
     return std::isfinite(r.top_left) && std::isfinite(r.top_right) &&
            std::isfinite(r.bottom_right) && std::isfinite(r.bottom_left);
+}
+
+// The stroke colour and the background, converted.
+struct OutlineColours {
+    std::int32_t alpha_base;
+    Rgb stroke;
+    bool has_bg;
+    Rgb bg;
+    std::int32_t bg_alpha;  // -1: three items, opaque
+};
+
+std::optional<OutlineColours> outline_colours(PyObject* color, PyObject* background_color) {
+    if (color == Py_None) {
+        raise_none_has_no_len();
+        return std::nullopt;
+    }
+    OutlineColours c{};
+    const auto alpha_base = alpha_item(color);
+    if (!alpha_base) return std::nullopt;
+    c.alpha_base = *alpha_base;
+    const auto stroke = rgb_of(color);
+    if (!stroke) return std::nullopt;
+    c.stroke = *stroke;
+    // Outside 0..255 the stroke's coverage would leave [0, 1] and its stored
+    // alpha would wrap: refuse it instead.
+    if (c.alpha_base < 0 || c.alpha_base > 255) {
+        PyErr_Format(PyExc_ValueError, "the stroke colour's alpha must be 0 to 255, not %d",
+                     static_cast<int>(c.alpha_base));
+        return std::nullopt;
+    }
+    c.has_bg = background_color != Py_None;
+    c.bg_alpha = -1;
+    if (!c.has_bg) return c;
+    const auto bg = rgb_of(background_color);
+    if (!bg) return std::nullopt;
+    c.bg = *bg;
+    const Py_ssize_t length = PyObject_Length(background_color);
+    if (length < 0) return std::nullopt;
+    if (length > 3) {
+        const Ref item = item_at(background_color, 3);
+        if (!item) return std::nullopt;
+        const auto a = to_uint8(item.get());
+        if (!a) return std::nullopt;
+        c.bg_alpha = *a;
+    }
+    return c;
 }
 
 Ref draw_outline(PyObject* surf, PyObject* radii_input, float stroke_width, PyObject* color,
@@ -122,54 +199,27 @@ Ref draw_outline(PyObject* surf, PyObject* radii_input, float stroke_width, PyOb
         return {};
     }
 
+    // The colours are converted before the views are taken (their conversions
+    // run the caller's code); a failure is raised once the views have been
+    // taken, so that a failing view still reports first.
+    const auto colours = outline_colours(color, background_color);
+    HeldError failed = colours ? HeldError{} : HeldError::take();
     const Ref pygame = pygame_module();
     if (!pygame) return {};
-    const auto colour = colour_view(pygame.get(), surf, size->width, size->height);
-    if (!colour) return {};
-    const auto alpha = alpha_view(pygame.get(), surf, size->width, size->height);
-    if (!alpha) return {};
-
-    if (color == Py_None) {
-        raise_none_has_no_len();
+    const auto views = SurfaceViews::take(pygame.get(), surf, size->width, size->height,
+                                          SurfaceViews::Want::colour_and_alpha);
+    if (!views) return {};
+    if (!colours) {
+        failed.raise();
         return {};
     }
-    const auto alpha_base = alpha_item(color);
-    if (!alpha_base) return {};
-    const auto stroke = rgb_of(color);
-    if (!stroke) return {};
-    // Outside 0..255 the stroke's coverage would leave [0, 1] and its stored
-    // alpha would wrap: refuse it instead.
-    if (*alpha_base < 0 || *alpha_base > 255) {
-        PyErr_Format(PyExc_ValueError, "the stroke colour's alpha must be 0 to 255, not %d",
-                     static_cast<int>(*alpha_base));
-        return {};
-    }
+    // An invisible stroke over the content changes nothing, not even outside.
+    if (!colours->has_bg && colours->alpha_base == 0) return none();
 
-    Rgb bg;
-    std::int32_t bg_alpha = -1;
-    const bool has_bg = background_color != Py_None;
-    if (!has_bg) {
-        // An invisible stroke over the content changes nothing, not even outside.
-        if (*alpha_base == 0) return none();
-    } else {
-        const auto rgb = rgb_of(background_color);
-        if (!rgb) return {};
-        bg = *rgb;
-        const Py_ssize_t length = PyObject_Length(background_color);
-        if (length < 0) return {};
-        if (length > 3) {
-            const Ref item = item_at(background_color, 3);
-            if (!item) return {};
-            const auto a = to_uint8(item.get());
-            if (!a) return {};
-            bg_alpha = *a;
-        }
-    }
-
-    const OutlineTransform shape =
-        make_outline_transform(size->width, size->height, *radii, stroke_width, *stroke,
-                               *alpha_base, has_bg, bg, bg_alpha);
-    const PixelPlanes planes = planes_of(*colour, *alpha);
+    const OutlineTransform shape = make_outline_transform(
+        size->width, size->height, *radii, stroke_width, colours->stroke, colours->alpha_base,
+        colours->has_bg, colours->bg, colours->bg_alpha);
+    const PixelPlanes planes = views->planes();
     {
         ReleaseGil unlocked;
         transform_outline_fast(planes, shape);
