@@ -34,7 +34,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
-.PHONY: all build demo test bench bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel clean
+.PHONY: all build demo test bench bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel fuzz clean
 
 all: build
 
@@ -84,6 +84,21 @@ test-python3.13:
 	@p=$$(pyenv prefix 3.13 2>/dev/null | head -n 1); \
 	if [ -x "$$p/bin/python3.13" ]; then $(MAKE) VENV=.venv-313 PYTHON="$$p/bin/python3.13" test; \
 	else echo "CPython 3.13 is not installed through pyenv: skipped"; fi
+
+# Every target in fuzz/ for FUZZ_SECONDS seconds under atheris, in an environment
+# of its own, against a clang build (FUZZ=1) whose native branches guide the
+# fuzzer and which ASan and UBSan check; findings go to fuzz/artifacts/ and fail
+# the run.  clang and atheris are installed when missing; without atheris it fails.
+FUZZ_SECONDS ?= 60
+FUZZ_VENV := $(if $(filter .venv,$(VENV)),.venv-fuzz,$(VENV))
+fuzz:
+	@command -v clang++ >/dev/null 2>&1 || { apt-get update && apt-get install -y clang; } || \
+		{ echo "make fuzz: clang could not be installed; nothing was fuzzed" >&2; exit 1; }
+	$(MAKE) VENV=$(FUZZ_VENV) $(FUZZ_VENV)/.ready
+	@$(FUZZ_VENV)/bin/python -c "import atheris" 2>/dev/null || $(FUZZ_VENV)/bin/python -m pip install atheris || \
+		{ echo "make fuzz: atheris could not be installed; nothing was fuzzed" >&2; exit 1; }
+	$(MAKE) VENV=$(FUZZ_VENV) FUZZ=1 build
+	fuzz/run $(FUZZ_VENV)/bin/python $(FUZZ_SECONDS)
 
 # pip wheel . installs into a fresh virtual environment and both modules import.
 check-wheel:
