@@ -141,6 +141,22 @@ def plain_value(fdp, param):
     return colour(fdp)
 
 
+def tame_value(fdp, param):
+    """A well-formed value, so that most calls reach the pixel loops."""
+    if param == "size":
+        return (fdp.ConsumeIntInRange(0, 64), fdp.ConsumeIntInRange(0, 64))
+    if param in ("radius", "width", "stroke_width") or (param == "radii_input" and fdp.ConsumeBool()):
+        return fdp.ConsumeFloatInRange(-2.0, 40.0)
+    if param == "radii_input":
+        return tuple(fdp.ConsumeFloatInRange(-2.0, 40.0) for _ in range(4))
+    return tuple(fdp.ConsumeIntInRange(0, 255) for _ in range(fdp.ConsumeIntInRange(3, 4)))
+
+
+def any_value(fdp):
+    """Well-formed values for half the calls, arbitrary ones for the others."""
+    return tame_value if fdp.ConsumeBool() else plain_value
+
+
 def attempt(fn, args, kwargs):
     try:
         return fn(*args, **kwargs)
@@ -168,7 +184,7 @@ def curvix_arguments(data):
     fn, params, transform = FUNCTIONS[fdp.ConsumeIntInRange(0, len(FUNCTIONS) - 1)]
     surf, parent = surface(fdp) if transform else (None, None)
     before = outside(parent, surf) if parent else None
-    args, kwargs = arguments(fdp, params, surf, plain_value)
+    args, kwargs = arguments(fdp, params, surf, any_value(fdp))
     check_result(attempt(fn, args, kwargs), transform)
     if surf is not None:
         assert not surf.get_locked()
@@ -279,13 +295,15 @@ def hostile_value(ctx, fdp, param):
     """A plain value, a hostile object, or a list holding hostile objects."""
     kind = fdp.ConsumeIntInRange(0, 3)
     if kind == 0:
-        return plain_value(fdp, param)
+        return any_value(fdp)(fdp, param)
     if kind == 1 or param in ("radius", "width", "stroke_width"):
         items = [fdp.ConsumeIntInRange(-2, 64) for _ in range(fdp.ConsumeIntInRange(0, 5))]
         return Hostile(ctx, fdp.ConsumeIntInRange(-4, 70), items, fdp.ConsumeIntInRange(0, 6))
     items = [Hostile(ctx, fdp.ConsumeIntInRange(-4, 70), [], 0) if fdp.ConsumeBool()
              else fdp.ConsumeIntInRange(-2, 255) for _ in range(fdp.ConsumeIntInRange(0, 5))]
-    ctx.containers.append(items)
+    if param != "radii_input" or fdp.ConsumeBool():
+        return tuple(items)  # sizes and colours must be tuples
+    ctx.containers.append(items)  # a list the actions may empty or grow while it is read
     return items
 
 
@@ -411,17 +429,19 @@ def curvix_views(data):
     views = [colour_view, exporter(fdp, arena, (w, h), colour_view)]
     fake = stand_in_pygame(fdp, views)
     surf = fake.Surface((w, h))
-    exact = fdp.ConsumeIntInRange(0, 3) != 0
+    exact, value = fdp.ConsumeIntInRange(0, 3) != 0, any_value(fdp)
     args, kwargs = arguments(fdp, params, surf, lambda f, p: (
-        ((w, h) if exact else size(f)) if p == "size" else plain_value(f, p)))
-    refs = [sys.getrefcount(v) for v in views]
+        ((w, h) if exact else size(f)) if p == "size" else value(f, p)))
+    # Only the exporters made for this input: constants' counts move for other reasons.
+    exporters = [v for v in views if isinstance(v, (np.ndarray, memoryview, ctypes.Array))]
+    refs = [sys.getrefcount(v) for v in exporters]
     curvix.md = types.SimpleNamespace(pygame=fake)
     try:
         attempt(fn, args, kwargs)
     finally:
         curvix.md = MD
     clear_memos()
-    assert [sys.getrefcount(v) for v in views] == refs, "a view was not released"
+    assert [sys.getrefcount(v) for v in exporters] == refs, "a view was not released"
     changed = np.flatnonzero(arena != PATTERN)
     allowed = np.concatenate([writable_bytes(v, arena) for v in views])
     for v in views:

@@ -90,7 +90,8 @@ CHILDREN = [type("Child%d" % bits, (ZuvoCobject,),
 
 
 def coordinate(fdp):
-    if fdp.ConsumeIntInRange(0, 7):
+    # Choices read 0 once the input is used up: 0 picks the ordinary case here and below.
+    if fdp.ConsumeIntInRange(0, 7) != 7:
         return fdp.ConsumeIntInRange(-50, 150)
     return fdp.PickValueInList([math.nan, math.inf, -math.inf, 0.5, 1e300, -1e-300])
 
@@ -99,13 +100,13 @@ def widget(fdp, ctx):
     cls = CHILDREN[fdp.ConsumeIntInRange(0, len(CHILDREN) - 1)]
     child = cls(*(coordinate(fdp) for _ in range(4)))
     child.ctx = ctx
-    child.rect = (ZvRect(*(coordinate(fdp) for _ in range(4))) if fdp.ConsumeIntInRange(0, 3)
+    child.rect = (ZvRect(*(coordinate(fdp) for _ in range(4))) if fdp.ConsumeIntInRange(0, 3) != 3
                   else fdp.PickValueInList([None, (1, 2, 3, 4), ZvVector2(1, 2)]))
     return child
 
 
 def element(fdp, ctx):
-    if fdp.ConsumeIntInRange(0, 5):
+    if fdp.ConsumeIntInRange(0, 5) != 5:
         return widget(fdp, ctx)
     return fdp.PickValueInList([None, object(), 5, ZvRect(0, 0, 1, 1), ZvVector2(1, 2), "widget"])
 
@@ -177,6 +178,15 @@ def menu_value(fdp, ctx):
         widget(fdp, ctx), ZuvoCobject(0, 0, 5, 5)])
 
 
+def well_formed_menu(fdp, ctx, which):
+    """The attributes the back end (2 raylib, 3 SDL, 4 pygame) expects."""
+    layout = widget(fdp, ctx) if fdp.ConsumeBool() else None
+    surface = ZvRenderTexture(8, 8) if which == 2 else pygame.Surface((8, 8), pygame.SRCALPHA)
+    return {"_surface": surface, "absolute_coordinates": ZvVector2(3, 4), "_layout": layout,
+            "_sdl_texture": object(), "_window": types.SimpleNamespace(_renderer=Renderer(False)),
+            "_tuple_absolute_coordinates": (3, 4)}
+
+
 MENU_ATTRS = ["_surface", "absolute_coordinates", "_layout", "_sdl_texture", "_window",
               "_tuple_absolute_coordinates"]
 HOST_CALLS = ["begin_texture_mode", "end_texture_mode", "begin_blend_mode", "end_blend_mode",
@@ -198,13 +208,19 @@ def panelix_entry_points(data):
     try:
         if which <= 1:
             ctx.items = items(fdp, ctx)
-            container = widget(fdp, ctx) if fdp.ConsumeIntInRange(0, 5) else None
+            container = widget(fdp, ctx) if fdp.ConsumeIntInRange(0, 5) != 5 else None
             call = ((lambda: panelix.scrollable_update_collided(ctx.items)) if which == 0 else
                     (lambda: panelix.scrollable_recollide_items(container, ctx.items)))
         else:
-            attrs = {n: menu_value(fdp, ctx) for n in MENU_ATTRS if fdp.ConsumeIntInRange(0, 7)}
+            attrs = well_formed_menu(fdp, ctx, which)
+            for name in MENU_ATTRS:  # then any attribute may be missing or of any type
+                kind = fdp.ConsumeIntInRange(0, 7)
+                if kind == 1:
+                    del attrs[name]
+                elif kind == 2:
+                    attrs[name] = menu_value(fdp, ctx)
             ctx.menu = Menu(ctx, fdp.ConsumeBool(), attrs)
-            bg = menu_value(fdp, ctx)
+            bg = menu_value(fdp, ctx) if fdp.ConsumeIntInRange(0, 3) == 3 else attrs.get("_surface")
             fn = [panelix.menu_draw_raylib, panelix.menu_draw_sdl, panelix.menu_draw_pygame][which - 2]
             call = lambda: fn(ctx.menu, bg)  # noqa: E731
         try:
