@@ -43,7 +43,7 @@ CASES = [
     ("corner transform with colour, 1920 x 1080, radius 12", (1920, 1080),
      "zuvo::curvix::transform_corners*", "probe.kernel('corners', *planes, *SIZE, 12, 0.0)"),
 ]
-for path in ("scalar", "sse2", "sse2+runs", "avx2", "avx2+runs"):
+for path in ("scalar", "scalar+runs", "sse2", "sse2+runs", "avx2", "avx2+runs"):
     for bg in ("(30, 30, 30)", "None"):
         CASES.append(("outline transform %s background, 1920 x 1080, radius 12, stroke 2, %s"
                       % ("with" if bg != "None" else "without", path), (1920, 1080),

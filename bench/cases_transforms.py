@@ -123,12 +123,18 @@ def cases():
                            outline(surf, None), probe_outline(other, None, "scalar"),
                            "plain scalar kernel (probe)"))
         available = probe.paths()
-        for path in ("sse2", "sse2+runs", "avx2", "avx2+runs"):
-            if path in available:
-                result.append(Case("outline kernel path %s with background, %s" % (path, label),
-                                   probe_outline(surf, BACKGROUND, path),
-                                   probe_outline(other, BACKGROUND, "scalar"),
-                                   "plain scalar kernel (probe)"))
+        for background in (BACKGROUND, None):
+            kind = "with" if background else "without"
+            for path in ("scalar+runs", "sse2", "sse2+runs", "neon", "neon+runs", "avx2",
+                         "avx2+runs"):
+                if path in available:
+                    result.append(Case("outline kernel path %s %s background, %s"
+                                       % (path, kind, label),
+                                       probe_outline(surf, background, path),
+                                       probe_outline(other, background, "scalar"),
+                                       "plain scalar kernel (probe)",
+                                       target=0.05 if path == "scalar+runs" and background
+                                       else None))
     for side in GROWTH_SIDES:
         big, big_other = surface((side, side)), surface((side, side))
         result.append(Case("growth: outline transform with background, %d x %d" % (side, side),

@@ -28,6 +28,9 @@ struct PathName {
 
 constexpr PathName paths[] = {
     {"scalar", OutlinePath::scalar, false},
+    {"scalar+runs", OutlinePath::scalar, true},
+    {"neon", OutlinePath::neon, false},
+    {"neon+runs", OutlinePath::neon, true},
     {"sse2", OutlinePath::sse2, false},
     {"sse2+runs", OutlinePath::sse2, true},
     {"avx2", OutlinePath::avx2, false},
@@ -222,6 +225,22 @@ void std_fma(const T* a, const T* b, const T* c, T* out, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) out[i] = std::fma(a[i], b[i], c[i]);
 }
 
+#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
+constexpr bool has_sse2_path = true;
+#else
+// Never called: the SSE2 path's emulation is only in x86-64 builds.
+template <class T>
+void fused_multiply_add_sse2(const T*, const T*, const T*, T*, std::size_t) {}
+constexpr bool has_sse2_path = false;
+#endif
+
+template <class T>
+void apply_fma(const Vectors& v, bool emulated) {
+    void (*op)(const T*, const T*, const T*, T*, std::size_t) = std_fma<T>;
+    if (emulated) op = fused_multiply_add_sse2;
+    op(v.at<T>(0), v.at<T>(1), v.at<T>(2), v.at<T>(3), v.size());
+}
+
 PyObject* fused_multiply_add(PyObject*, PyObject* args) {
     PyObject* arrays[4];
     const char* which;
@@ -233,18 +252,16 @@ PyObject* fused_multiply_add(PyObject*, PyObject* args) {
         PyErr_Format(PyExc_ValueError, "unknown fused multiply-add '%s'", which);
         return nullptr;
     }
+    if (emulated && !has_sse2_path) {
+        PyErr_SetString(PyExc_NotImplementedError, "this build has no SSE2 path");
+        return nullptr;
+    }
     Vectors v;
     if (!v.take(arrays)) return nullptr;
     if (v.single()) {
-        const auto op = emulated ? static_cast<void (*)(const float*, const float*, const float*, float*,
-                                                        std::size_t)>(fused_multiply_add_sse2)
-                                 : std_fma<float>;
-        op(v.at<float>(0), v.at<float>(1), v.at<float>(2), v.at<float>(3), v.size());
+        apply_fma<float>(v, emulated);
     } else {
-        const auto op = emulated ? static_cast<void (*)(const double*, const double*, const double*,
-                                                        double*, std::size_t)>(fused_multiply_add_sse2)
-                                 : std_fma<double>;
-        op(v.at<double>(0), v.at<double>(1), v.at<double>(2), v.at<double>(3), v.size());
+        apply_fma<double>(v, emulated);
     }
     Py_RETURN_NONE;
 }

@@ -55,6 +55,18 @@ using SettledScanner = std::int32_t (*)(const PixelPlanes& px, const OutlineCons
                                         std::int32_t x_end, bool rightwards, bool& all_written,
                                         ScanStop& stop);
 
+// One evaluator per instruction set; each of a set's functions is entered
+// only after the processor said it has that set.
+void outline_span_scalar(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
+                         std::int32_t x_begin, std::int32_t x_end) noexcept;
+std::int32_t outline_scan_scalar(const PixelPlanes& px, const OutlineConstants& k,
+                                 const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
+                                 bool rightwards, bool& all_written, ScanStop& stop) noexcept;
+void outline_span_neon(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
+                       std::int32_t x_begin, std::int32_t x_end) noexcept;
+std::int32_t outline_scan_neon(const PixelPlanes& px, const OutlineConstants& k,
+                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
+                               bool rightwards, bool& all_written, ScanStop& stop) noexcept;
 void outline_span_sse2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
                        std::int32_t x_begin, std::int32_t x_end) noexcept;
 void outline_span_avx2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,

@@ -3,7 +3,7 @@
 // pixel rules call for are emulated exactly in double precision (below).
 #include "outline_span.hpp"
 
-#if defined(__x86_64__) || defined(_M_X64)
+#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
 
 #include <emmintrin.h>
 

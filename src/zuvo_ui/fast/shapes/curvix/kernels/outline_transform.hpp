@@ -41,11 +41,8 @@ OutlineTransform make_outline_transform(std::int32_t w, std::int32_t h, CornerRa
                                         float stroke_width, Rgb stroke, std::int32_t alpha_base,
                                         bool has_bg, Rgb bg, std::int32_t bg_alpha) noexcept;
 
-// Row `y` of the surface; the planes are w x h.
-void transform_outline_row(const PixelPlanes& px, const OutlineTransform& shape,
-                           std::int32_t y) noexcept;
-
-// Every row, top to bottom.
+// The plain scalar kernel, the reference of every other path: every pixel,
+// rows top to bottom, columns left to right.  The planes are w x h.
 void transform_outline(const PixelPlanes& px, const OutlineTransform& shape) noexcept;
 
 }  // namespace zuvo::curvix

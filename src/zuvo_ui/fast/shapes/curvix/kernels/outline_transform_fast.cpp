@@ -5,10 +5,13 @@
 #include <cstring>
 
 #include "../../../support/numeric.hpp"
+#include "outline_pixel.hpp"
 #include "outline_span.hpp"
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define ZUVO_STRING_STORES 1
+// String stores, non-temporal stores and the processor's feature bits: GCC,
+// Clang and clang-cl on x86-64 only.  Elsewhere the same runs take plain stores.
+#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
+#define ZUVO_X86_GNUC 1
 #include <emmintrin.h>
 #endif
 
@@ -55,18 +58,12 @@
 namespace zuvo::curvix {
 namespace {
 
-struct Terms {
-    float signed_dist, sa, dist_sum;
-};
-
-constexpr float clamp01(float v) noexcept { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
-
 // Stores `count` copies of the 4-byte `word` from `p`.  Long runs are one
 // string store: for those the processor writes whole cache lines without
 // first reading them, as pygame's own fill does (measured: a 4096 x 4096
 // fill takes half the time of sixteen-byte stores).
 void fill_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) noexcept {
-#ifdef ZUVO_STRING_STORES
+#ifdef ZUVO_X86_GNUC
     if (count >= 16) {
         std::uint64_t n = static_cast<std::uint64_t>(count);
         asm volatile("rep stosl" : "+D"(p), "+c"(n) : "a"(word) : "memory");
@@ -88,7 +85,7 @@ constexpr std::int64_t kStreamingBytes = std::int64_t{32} << 20;
 // at both ends take ordinary stores, since the row's evaluated columns share
 // them.  The caller fences once at the end.
 void stream_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) noexcept {
-#ifdef ZUVO_STRING_STORES
+#ifdef ZUVO_X86_GNUC
     constexpr std::uintptr_t line = 64;
     const auto address = reinterpret_cast<std::uintptr_t>(p);
     const std::uintptr_t first_line = (address + line - 1) & ~(line - 1);
@@ -114,43 +111,17 @@ class RowFiller {
 public:
     RowFiller(const PixelPlanes& px, const OutlineTransform& s, SpanEvaluator eval,
               SettledScanner scan, bool runs)
-        : px_(px), s_(s), eval_(eval), scan_(scan), runs_(runs && bounded()) {
-        k_.center_x = s.center_x;
-        k_.box_half_w = s.box_half_w;
-        k_.cutoff = s.cutoff;
-        float beyond = static_cast<float>(s.cutoff_exact);
-        if (static_cast<double>(beyond) > s.cutoff_exact) beyond = std::nextafter(beyond, -HUGE_VALF);
-        k_.beyond = beyond;
-        k_.half_width = s.half_width;
-        k_.stroke_alpha_mult = s.stroke_alpha_mult;
-        k_.bg_alpha_mult = s.bg_alpha_mult;
-        k_.stroke_r = s.stroke.r;
-        k_.stroke_g = s.stroke.g;
-        k_.stroke_b = s.stroke.b;
-        k_.bg_r = s.bg.r;
-        k_.bg_g = s.bg.g;
-        k_.bg_b = s.bg.b;
-        k_.stroke_r8 = s.stroke.r;
-        k_.stroke_g8 = s.stroke.g;
-        k_.stroke_b8 = s.stroke.b;
-        k_.alpha_base8 = low8(s.alpha_base);
-        k_.has_bg = s.has_bg;
-        // The left half: columns where x - center_x > 0 does not hold.
-        left_end_ = first_true(0, s.w, [&](std::int32_t x) {
-            return static_cast<float>(x) - s.center_x > 0.0f;
-        });
+        : px_(px), s_(s), eval_(eval), scan_(scan), runs_(runs && bounded()),
+          k_(pixel::constants_of(s)) {
+        left_end_ = first_true(0, s.w, [&](std::int32_t x) { return pixel::right_half(k_, x); });
         find_interleaving();
         settled_ = settled_result();
     }
 
     void row(std::int32_t y) {
-        const float py = static_cast<float>(y);
-        const bool bottom = py - s_.center_y > 0.0f;
-        const float r_left = bottom ? s_.radii.bottom_left : s_.radii.top_left;
-        const float r_right = bottom ? s_.radii.bottom_right : s_.radii.top_right;
-        const float qy_base = std::fabs(py - s_.center_y) - s_.box_half_h;
-        const HalfRow left = half_row(y, r_left, qy_base);
-        const HalfRow right = half_row(y, r_right, qy_base);
+        const pixel::Row halves = pixel::row_of(s_, y);
+        const HalfRow& left = halves.left;
+        const HalfRow& right = halves.right;
         if (!runs_) {
             eval_(px_, k_, left, 0, left_end_);
             eval_(px_, k_, right, left_end_, s_.w);
@@ -160,8 +131,8 @@ public:
             copy_previous(y, 0, previous_.settled_begin);
             copy_previous(y, previous_.settled_end, s_.w);
             fill_settled(y, previous_.settled_begin, previous_.settled_end);
-            previous_ = {true, y, r_left, r_right, left.qy, right.qy, previous_.settled_begin,
-                         previous_.settled_end};
+            previous_ = {true, y, left.radius, right.radius, left.qy, right.qy,
+                         previous_.settled_begin, previous_.settled_end};
             return;
         }
         // Left half: beyond on [0, a), evaluated on [a, c), a shared result on
@@ -173,7 +144,7 @@ public:
         std::int32_t c = scan_(px_, k_, left, 0, left_end_, true, written, left_stop);
         if (c == beyond_run) {
             const std::int32_t a = first_true(0, left_end_, [&](std::int32_t x) {
-                return !beyond(terms(left, x));
+                return !pixel::beyond(k_, pixel::terms(k_, left, x));
             });
             clear_alpha(y, 0, a);
             written = false;
@@ -182,7 +153,7 @@ public:
         std::int32_t e = scan_(px_, k_, right, left_end_, s_.w, false, written, right_stop);
         if (e == beyond_run) {
             const std::int32_t b = first_true(0, s_.w - left_end_, [&](std::int32_t i) {
-                return !beyond(terms(right, s_.w - 1 - i));
+                return !pixel::beyond(k_, pixel::terms(k_, right, s_.w - 1 - i));
             });
             clear_alpha(y, s_.w - b, s_.w);
             written = false;
@@ -204,14 +175,14 @@ public:
                 repeat_column(y, e - 1, left_end_, e - 1, right_stop.written);
             }
         }
-        previous_ = {written && left_settled && right_settled, y, r_left, r_right,
-                     left.qy,  right.qy, c, e};
+        previous_ = {written && left_settled && right_settled, y, left.radius, right.radius,
+                     left.qy, right.qy, c, e};
     }
 
     // Makes the non-temporal stores visible to other threads before the
     // kernel returns (the interpreter lock may be taken back on another core).
     void finish() const noexcept {
-#ifdef ZUVO_STRING_STORES
+#ifdef ZUVO_X86_GNUC
         if (streaming_) _mm_sfence();
 #endif
     }
@@ -231,27 +202,6 @@ private:
                s_.bg_alpha_mult >= 0.0f && s_.bg_alpha_mult <= 1.0f;
     }
 
-    HalfRow half_row(std::int32_t y, float radius, float qy_base) const {
-        const float qy = qy_base + radius;
-        const float qy_out = max0(qy);
-        return {y, radius, qy, qy_out * qy_out, radius + s_.half_width};
-    }
-
-    // The scalar kernel's distance terms of one column, operation for operation.
-    Terms terms(const HalfRow& row, std::int32_t x) const {
-        const float fx = static_cast<float>(x);
-        const float qx = std::fabs(fx - s_.center_x) - s_.box_half_w + row.radius;
-        const float qx_out = max0(qx);
-        const float dist_outside = std::sqrt(std::fma(qx_out, qx_out, row.qy_out_sq));
-        const float dist_inside = std::min(std::max(qx, row.qy), 0.0f);
-        const float dist_sum = dist_inside + dist_outside;
-        const float signed_dist = dist_sum - row.radius;
-        const float sa = clamp01(s_.cutoff - std::fabs(signed_dist)) * s_.stroke_alpha_mult;
-        return {signed_dist, sa, dist_sum};
-    }
-
-    bool beyond(const Terms& t) const { return t.signed_dist > k_.beyond; }
-
     // The previous row's result, when every column outside its settled run
     // had all four channels written (none was beyond or cleared).
     struct PreviousRow {
@@ -260,10 +210,6 @@ private:
         float r_left = 0, r_right = 0, qy_left = 0, qy_right = 0;
         std::int32_t settled_begin = 0, settled_end = 0;
     };
-
-    float qx_at(const HalfRow& row, std::int32_t x) const {
-        return std::fabs(static_cast<float>(x) - s_.center_x) - s_.box_half_w + row.radius;
-    }
 
     // Whether this row's result equals the previous row's in every column.
     // With qy <= 0 in both rows, max(qy, 0) is 0 in both, and where
@@ -280,10 +226,10 @@ private:
             return false;
         }
         const std::int32_t xl = p.settled_begin < left_end_ ? p.settled_begin : left_end_ - 1;
-        if (xl >= 0 && !(qx_at(left, xl) >= std::max(left.qy, p.qy_left))) return false;
+        if (xl >= 0 && !(pixel::qx_of(k_, left, xl) >= std::max(left.qy, p.qy_left))) return false;
         if (left_end_ == s_.w) return true;
         const std::int32_t xr = p.settled_end > left_end_ ? p.settled_end - 1 : left_end_;
-        return qx_at(right, xr) >= std::max(right.qy, p.qy_right);
+        return pixel::qx_of(k_, right, xr) >= std::max(right.qy, p.qy_right);
     }
 
     // Columns [x0, x1) get the result of column `from`, evaluated just now:
@@ -357,26 +303,15 @@ private:
     Settled settled_result() const {
         Settled r{};
         if (!s_.has_bg) return r;
-        const float sa = 0.0f, ba_eff = s_.bg_alpha_mult;
-        const double inv_sa = 1.0 - static_cast<double>(sa);
-        const float total_a = narrow_to_float(
-            std::fma(static_cast<double>(ba_eff), inv_sa, static_cast<double>(sa)));
-        if (total_a <= 0.0f) {
-            r.clear = true;
-            return r;
-        }
-        const float inv_total_a = 1.0f / total_a;
-        const auto channel = [&](float bg, float stroke) {
-            const double blended = static_cast<double>(ba_eff * bg) * inv_sa +
-                                   static_cast<double>(sa * stroke);
-            return low8_of_trunc(narrow_to_float(blended * static_cast<double>(inv_total_a)));
-        };
-        r.rgba[0] = channel(k_.bg_r, k_.stroke_r);
-        r.rgba[1] = channel(k_.bg_g, k_.stroke_g);
-        r.rgba[2] = channel(k_.bg_b, k_.stroke_b);
-        r.rgba[3] = total_a >= 1.0f ? 255 : low8_of_trunc(static_cast<double>(total_a) * 255.0);
+        const pixel::Result p = pixel::over_background(k_, 0.0f, k_.bg_alpha_mult);
+        r.clear = p.clear;
+        if (r.clear) return r;
+        const std::uint8_t rgba[4] = {p.r, p.g, p.b, p.a};
         std::uint8_t word_bytes[4];
-        for (int i = 0; i < 4; ++i) word_bytes[offset_[i]] = r.rgba[i];
+        for (int i = 0; i < 4; ++i) {
+            r.rgba[i] = rgba[i];
+            word_bytes[offset_[i]] = rgba[i];
+        }
         std::memcpy(&r.word, word_bytes, 4);
         return r;
     }
@@ -430,9 +365,9 @@ private:
     SpanEvaluator eval_;
     SettledScanner scan_;
     bool runs_;
+    OutlineConstants k_;
     Settled settled_{};
     PreviousRow previous_{};
-    OutlineConstants k_{};
     std::int32_t left_end_ = 0;
     bool interleaved_ = false;
     bool streaming_ = false;
@@ -442,7 +377,7 @@ private:
 };
 
 bool has_avx2_fma() noexcept {
-#if defined(__x86_64__) || defined(_M_X64)
+#ifdef ZUVO_X86_GNUC
     static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return yes;
 #else
@@ -450,36 +385,37 @@ bool has_avx2_fma() noexcept {
 #endif
 }
 
-struct Evaluators {
+struct Evaluator {
     SpanEvaluator span = nullptr;
     SettledScanner scan = nullptr;
 };
 
-Evaluators evaluators(OutlinePath path) noexcept {
-#if defined(__x86_64__) || defined(_M_X64)
-    if (path == OutlinePath::avx2) return {outline_span_avx2, outline_scan_avx2};
-    if (path == OutlinePath::sse2) return {outline_span_sse2, outline_scan_sse2};
+// The evaluator of `path`, when this build and this processor have it.
+Evaluator evaluator(OutlinePath path) noexcept {
+    switch (path) {
+        case OutlinePath::scalar: return {outline_span_scalar, outline_scan_scalar};
+#ifdef ZUVO_X86_GNUC
+        case OutlinePath::sse2: return {outline_span_sse2, outline_scan_sse2};
+        case OutlinePath::avx2:
+            return has_avx2_fma() ? Evaluator{outline_span_avx2, outline_scan_avx2} : Evaluator{};
 #endif
-    return {};
+#if defined(__aarch64__) && defined(__GNUC__)
+        case OutlinePath::neon: return {outline_span_neon, outline_scan_neon};
+#endif
+        default: return {};
+    }
 }
 
 }  // namespace
 
-bool outline_path_available(OutlinePath path) noexcept {
-    switch (path) {
-        case OutlinePath::scalar: return true;
-        case OutlinePath::sse2: return evaluators(OutlinePath::sse2).span != nullptr;
-        case OutlinePath::avx2: return has_avx2_fma();
-    }
-    return false;
-}
+bool outline_path_available(OutlinePath path) noexcept { return evaluator(path).span != nullptr; }
 
 void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, OutlinePath path,
                           bool fill_runs) noexcept {
-    const Evaluators e = outline_path_available(path) ? evaluators(path) : Evaluators{};
+    const Evaluator e = evaluator(path);
     // Vectors and runs change the order of the writes, which only the plain
     // kernel keeps where cells share bytes.
-    if (e.span == nullptr || !cells_disjoint(px)) {
+    if ((path == OutlinePath::scalar && !fill_runs) || e.span == nullptr || !cells_disjoint(px)) {
         transform_outline(px, shape);
         return;
     }
@@ -489,8 +425,12 @@ void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, 
 }
 
 void transform_outline_fast(const PixelPlanes& px, const OutlineTransform& shape) noexcept {
-    static const OutlinePath best =
-        outline_path_available(OutlinePath::avx2) ? OutlinePath::avx2 : OutlinePath::sse2;
+    static const OutlinePath best = [] {
+        for (const OutlinePath path : {OutlinePath::avx2, OutlinePath::sse2, OutlinePath::neon}) {
+            if (outline_path_available(path)) return path;
+        }
+        return OutlinePath::scalar;
+    }();
     transform_outline_on(px, shape, best, true);
 }
 

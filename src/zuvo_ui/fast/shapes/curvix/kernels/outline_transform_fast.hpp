@@ -8,10 +8,13 @@
 
 namespace zuvo::curvix {
 
+// The evaluators of the run-filling driver.  `scalar` is on every processor
+// and compiler; without run filling it is the plain scalar kernel itself.
 enum class OutlinePath {
-    scalar,  // the plain scalar kernel, transform_outline
-    sse2,
-    avx2,    // with FMA
+    scalar,
+    sse2,  // x86-64 with GCC or Clang
+    avx2,  // with FMA, where the processor has both
+    neon,  // aarch64 with GCC or Clang
 };
 
 bool outline_path_available(OutlinePath path) noexcept;
@@ -23,7 +26,8 @@ bool outline_path_available(OutlinePath path) noexcept;
 void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, OutlinePath path,
                           bool fill_runs) noexcept;
 
-// The best available path with run filling.
+// The best available path with run filling: AVX2 and FMA, SSE2, NEON, or
+// else the portable evaluator.
 void transform_outline_fast(const PixelPlanes& px, const OutlineTransform& shape) noexcept;
 
 }  // namespace zuvo::curvix

@@ -1,0 +1,44 @@
+// The outline transform's evaluator for every processor and compiler: one
+// column at a time, through the scalar pixel rules themselves.  With the
+// run-filling driver it is the `scalar+runs` path.
+#include "outline_pixel.hpp"
+#include "outline_span.hpp"
+
+namespace zuvo::curvix {
+
+void outline_span_scalar(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
+                         std::int32_t x_begin, std::int32_t x_end) noexcept {
+    for (std::int32_t x = x_begin; x < x_end; ++x) pixel::paint(px, k, row, x, pixel::terms(k, row, x));
+}
+
+// The column-at-a-time form of the vector evaluators' scan (see
+// scan_to_settled in outline_simd_body.hpp): the same kinds of column, the
+// same stops.
+std::int32_t outline_scan_scalar(const PixelPlanes& px, const OutlineConstants& k,
+                                 const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
+                                 bool rightwards, bool& all_written, ScanStop& stop) noexcept {
+    stop = ScanStop{};
+    const std::int32_t count = x_end - x_begin;
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t x = rightwards ? x_begin + i : x_end - 1 - i;
+        const pixel::Terms t = pixel::terms(k, row, x);
+        const bool written = pixel::paint(px, k, row, x, t) == pixel::Written::all;
+        const bool beyond = pixel::beyond(k, t);
+        if (i == 0 && count > 1 && beyond) return beyond_run;
+        bool settled = !beyond && t.signed_dist <= 0.0f && k.cutoff - std::fabs(t.signed_dist) <= 0.0f;
+        if (k.has_bg) settled = settled && pixel::background_coverage(k, row, t) >= k.bg_alpha_mult;
+        const bool straight = t.qx <= 0.0f && t.qx < row.qy;
+        if (settled) {
+            stop.settled = true;
+        } else if (!(k.has_bg && straight)) {
+            all_written = all_written && written;
+            continue;
+        }
+        stop.found = true;
+        stop.written = written;
+        return rightwards ? x : x + 1;
+    }
+    return rightwards ? x_end : x_begin;
+}
+
+}  // namespace zuvo::curvix
