@@ -13,6 +13,17 @@ namespace zuvo {
 // `filename` is the source shown in the entry.  Keeps the exception as it is.
 void add_traceback(const char* qualname, const char* filename);
 
+// Passes a call's result on; when it failed (a null reference, or false),
+// first adds the traceback entry `qualname`, shown in `filename`.
+inline PyObject* traced(Ref result, const char* qualname, const char* filename) {
+    if (!result) add_traceback(qualname, filename);
+    return result.release();
+}
+inline bool traced(bool ok, const char* qualname, const char* filename) {
+    if (!ok) add_traceback(qualname, filename);
+    return ok;
+}
+
 // The state of one extension module across imports.  A module object that
 // executed successfully stays for the life of the process.
 struct ModuleLifecycle {

@@ -73,7 +73,7 @@ bool execute_body(PyObject* mod) {
 
 void forget_namespace(PyObject*) { module_dict = nullptr; }
 
-constexpr ModuleSteps steps{"curvix", kModuleName, "zuvo_ui/fast/shapes/curvix", execute_body,
+constexpr ModuleSteps steps{"curvix", kModuleName, kSource, execute_body,
                             forget_namespace};
 
 }  // namespace

@@ -127,9 +127,5 @@ void raise_none_not_subscriptable() {
     if (zero) Py_XDECREF(PyObject_GetItem(Py_None, zero.get()));
 }
 
-PyObject* traced(Ref result, const char* qualname) {
-    if (!result) add_traceback(qualname, "zuvo_ui/fast/shapes/curvix");
-    return result.release();
-}
 
 }  // namespace zuvo::curvix

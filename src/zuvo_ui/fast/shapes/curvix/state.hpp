@@ -9,12 +9,14 @@
 #include <utility>
 
 #include "../../support/buffer.hpp"
+#include "../../support/module.hpp"
 #include "../../support/ref.hpp"
 #include "kernels/corners.hpp"
 
 namespace zuvo::curvix {
 
 inline constexpr const char* kModuleName = "zuvo_ui.fast.shapes.curvix";
+inline constexpr const char* kSource = "zuvo_ui/fast/shapes/curvix";
 
 struct Names {
     PyObject* md;
@@ -95,6 +97,8 @@ void raise_none_has_no_len();
 void raise_none_not_subscriptable();
 
 // Adds the traceback entry `qualname` when `result` is null; passes it on.
-PyObject* traced(Ref result, const char* qualname);
+inline PyObject* traced(Ref result, const char* qualname) {
+    return zuvo::traced(std::move(result), qualname, kSource);
+}
 
 }  // namespace zuvo::curvix

@@ -141,9 +141,8 @@ PyObject* scrollable_recollide_items(PyObject*, PyObject* const* args, Py_ssize_
         return traced(Ref{}, recollide_signature.qualname);
     }
     if (!exact_list(arg[1], "items")) return traced(Ref{}, recollide_signature.qualname);
-    Ref result = recollide_items(arg[0], arg[1]);
-    if (!result) add_traceback(kRecollideWorker, kSource);
-    return traced(std::move(result), recollide_signature.qualname);
+    PyObject* result = traced(recollide_items(arg[0], arg[1]), kRecollideWorker);
+    return traced(Ref::steal(result), recollide_signature.qualname);
 }
 
 }  // namespace zuvo::panelix

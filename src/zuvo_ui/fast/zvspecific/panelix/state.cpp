@@ -48,14 +48,4 @@ void raise_cannot_convert(PyObject* obj, PyTypeObject* type) {
                  type->tp_name);
 }
 
-PyObject* traced(Ref result, const char* qualname) {
-    if (!result) add_traceback(qualname, kSource);
-    return result.release();
-}
-
-bool traced(bool ok, const char* qualname) {
-    if (!ok) add_traceback(qualname, kSource);
-    return ok;
-}
-
 }  // namespace zuvo::panelix

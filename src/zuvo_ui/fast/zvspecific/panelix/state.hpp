@@ -5,6 +5,7 @@
 #include <Python.h>
 
 #include "../../support/errors.hpp"
+#include "../../support/module.hpp"
 #include "../../support/ref.hpp"
 #include "../../zvhost/types.hpp"
 
@@ -81,9 +82,11 @@ inline bool instance_of(PyObject* obj, PyTypeObject* type) {
     return false;
 }
 
-// Adds the traceback entry `qualname` when `result` is null; passes it on.
-PyObject* traced(Ref result, const char* qualname);
-bool traced(bool ok, const char* qualname);
+// Adds the traceback entry `qualname` when the call failed; passes its result on.
+inline PyObject* traced(Ref result, const char* qualname) {
+    return zuvo::traced(std::move(result), qualname, kSource);
+}
+inline bool traced(bool ok, const char* qualname) { return zuvo::traced(ok, qualname, kSource); }
 
 template <typename T>
 T* as(PyObject* obj) {
