@@ -35,6 +35,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
 .PHONY: all build demo test bench bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel fuzz clean
+.PHONY: test-native test-aarch64 test-clang native-run
 
 all: build
 
@@ -107,6 +108,64 @@ check-wheel:
 # The whole suite against pygame-ce, in an environment of its own.
 test-pygame-ce:
 	$(MAKE) VENV=.venv-pygame-ce PYGAME=pygame-ce test
+
+# The kernels' own test program (tests/native/), C++ with no Python: every path
+# of the outline transform against the scalar kernel, byte for byte, plus the
+# other kernels on odd layouts.  NATIVE_CXX compiles it into NATIVE_OUT and
+# NATIVE_RUN (empty, or an emulator) runs it with NATIVE_ARGS; the targets below
+# set them.  The cross and clang builds must also reproduce the host build's
+# scalar kernel outputs: its digest is passed to them with --digest.
+KERNEL_DIR := src/zuvo_ui/fast/shapes/curvix/kernels
+KERNEL_SOURCES := $(wildcard $(KERNEL_DIR)/*.cpp)
+NATIVE_HEADERS := $(wildcard $(KERNEL_DIR)/*.hpp src/zuvo_ui/fast/support/*.hpp)
+NATIVE_FLAGS := -std=c++20 -O2 -ffp-contract=off -fno-fast-math -Wall -Wextra
+NATIVE_CXX ?= $(CXX)
+NATIVE_OUT ?= build/native-$(notdir $(NATIVE_CXX))
+NATIVE_LDFLAGS ?=
+NATIVE_RUN ?=
+NATIVE_ARGS ?=
+# The AVX2 unit is built for AVX2 and FMA on x86 only (elsewhere it compiles to nothing).
+NATIVE_X86 = $(filter x86_64-% i686-% i386-% amd64-%,$(shell $(NATIVE_CXX) -dumpmachine 2>/dev/null))
+NATIVE_OBJECTS := $(patsubst $(KERNEL_DIR)/%.cpp,$(NATIVE_OUT)/%.o,$(KERNEL_SOURCES)) \
+	$(NATIVE_OUT)/kernel_paths.o
+
+$(NATIVE_OUT)/%.o: $(KERNEL_DIR)/%.cpp $(NATIVE_HEADERS) | $(NATIVE_OUT)/.dir
+	$(NATIVE_CXX) $(NATIVE_FLAGS) $(if $(and $(NATIVE_X86),$(filter outline_avx2.o,$(@F))),-mavx2 -mfma) -c $< -o $@
+
+$(NATIVE_OUT)/kernel_paths.o: tests/native/kernel_paths.cpp $(NATIVE_HEADERS) | $(NATIVE_OUT)/.dir
+	$(NATIVE_CXX) $(NATIVE_FLAGS) -c $< -o $@
+
+$(NATIVE_OUT)/kernel_paths: $(NATIVE_OBJECTS)
+	$(NATIVE_CXX) $(NATIVE_OBJECTS) $(NATIVE_LDFLAGS) -o $@
+
+$(NATIVE_OUT)/.dir:
+	mkdir -p $(@D) && touch $@
+
+native-run: $(NATIVE_OUT)/kernel_paths
+	$(NATIVE_RUN) $(NATIVE_OUT)/kernel_paths $(NATIVE_ARGS)
+
+# The kernel test program built with the host compiler and run.
+test-native:
+	$(MAKE) native-run
+
+# The same program cross-compiled for aarch64 (statically) and run under
+# qemu-user; both are installed from Debian's archive when missing.
+test-aarch64: $(NATIVE_OUT)/kernel_paths
+	@command -v aarch64-linux-gnu-g++ >/dev/null 2>&1 && command -v qemu-aarch64 >/dev/null 2>&1 || \
+		{ apt-get update && apt-get install -y --no-install-recommends g++-aarch64-linux-gnu qemu-user; } || \
+		{ echo "make test-aarch64: g++-aarch64-linux-gnu or qemu-user could not be installed" >&2; exit 1; }
+	digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
+	$(MAKE) native-run NATIVE_CXX=aarch64-linux-gnu-g++ NATIVE_OUT=build/native-aarch64 \
+		NATIVE_LDFLAGS=-static NATIVE_RUN=qemu-aarch64 NATIVE_ARGS="--digest $$digest"
+
+# Everything built with clang in an environment of its own: the whole suite,
+# then the kernel test program built with clang++.
+test-clang: $(NATIVE_OUT)/kernel_paths
+	@command -v clang++ >/dev/null 2>&1 || { apt-get update && apt-get install -y clang; } || \
+		{ echo "make test-clang: clang could not be installed" >&2; exit 1; }
+	$(MAKE) VENV=.venv-clang BUILD_ENV="CC=clang CXX=clang++" test
+	digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
+	$(MAKE) native-run NATIVE_CXX=clang++ NATIVE_OUT=build/native-clang NATIVE_ARGS="--digest $$digest"
 
 clean:
 	rm -rf build .venv .venv-* demo-output

@@ -1,0 +1,684 @@
+// The curvix pixel kernels tested with no Python, so that the same tests run
+// on every architecture (cross-compiled under qemu-user too).
+//
+// Every available path of the outline transform (each instruction set, with
+// and without run filling) runs on one copy of a pixel buffer and the plain
+// scalar kernel on another; the whole buffers, padding included, must be
+// equal, so a path that writes a byte the scalar kernel does not (or misses
+// one) fails as well.  The cases follow tests/test_kernel_paths.py: seeded
+// random ones, chosen edge cases (NaN, infinities, values near the float
+// range), layouts whose cells share bytes, and one surface over 32 MiB.
+// The other kernels have no alternative paths; they run on the same odd
+// layouts and must write nothing outside their own cells.
+//
+// The paths are compared within one build; to catch a compiler or processor
+// that changes the scalar kernel itself (contracted multiply-adds, another
+// float-to-integer rule), every output buffer of the scalar kernels also goes
+// into one digest, which `--digest HEX` holds against another build's
+// (`--digest-only` prints it and skips the paths).
+//
+// Prints one line per path with its case count and ends with the line
+// "N passed, M failed"; exits with 1 on any failure.
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/corner_transform.hpp"
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/filled.hpp"
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform.hpp"
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform_fast.hpp"
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outlined.hpp"
+
+namespace {
+
+using namespace zuvo;
+using namespace zuvo::curvix;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+// splitmix64: seeded, and the same sequence on every target.
+class Rng {
+public:
+    explicit Rng(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
+    bool chance(double p) { return static_cast<double>(next() >> 11) * 0x1p-53 < p; }
+    float uniform(double lo, double hi) {
+        return static_cast<float>(lo + (hi - lo) * (static_cast<double>(next() >> 11) * 0x1p-53));
+    }
+    std::uint8_t byte() { return static_cast<std::uint8_t>(next() >> 56); }
+    template <class T, std::size_t N>
+    T pick(const T (&items)[N]) {
+        return items[below(static_cast<int>(N))];
+    }
+
+private:
+    std::uint64_t state_;
+};
+
+// A 64-bit digest of byte strings, the same on every target.
+class Digest {
+public:
+    void add(const Bytes& bytes) {
+        mix(bytes.size());
+        std::size_t i = 0;
+        for (; i + 8 <= bytes.size(); i += 8) {
+            std::uint64_t word = 0;
+            for (int b = 7; b >= 0; --b) word = word << 8 | bytes[i + b];
+            mix(word);
+        }
+        for (; i < bytes.size(); ++i) mix(bytes[i]);
+    }
+    std::uint64_t value() const { return state_; }
+
+private:
+    void mix(std::uint64_t v) {
+        state_ = (state_ ^ v) * 0x100000001B3ull;
+        state_ ^= state_ >> 29;
+    }
+    std::uint64_t state_ = 0xCBF29CE484222325ull;
+};
+
+// --- pixel buffers in the layouts the kernels meet -------------------------------
+
+// Where one plane lies in a buffer: byte offset of cell (0, 0) and strides.
+struct PlaneAt {
+    std::ptrdiff_t offset = 0, x_stride = 0, y_stride = 0;
+};
+
+// A w x h surface: its bytes and its red, green, blue and alpha planes.
+struct Surface {
+    int w = 0, h = 0;
+    Bytes bytes;
+    PlaneAt at[4];
+
+    PixelPlanes planes(Bytes& buf) const {
+        const auto plane = [&](const PlaneAt& p) {
+            return Plane{buf.data() + p.offset, w, h, p.x_stride, p.y_stride};
+        };
+        return {plane(at[0]), plane(at[1]), plane(at[2]), plane(at[3])};
+    }
+    std::ptrdiff_t offset_of(int channel, int x, int y) const {
+        const PlaneAt& p = at[channel];
+        return p.offset + x * p.x_stride + y * p.y_stride;
+    }
+};
+
+// 4-byte pixels with channels in `order`, `pad` pixels of margin on every
+// side split around the surface, `extra` more bytes at the end of each row,
+// and optionally rows bottom-up or columns right to left.
+Surface interleaved(int w, int h, const char* order, int pad, int extra, bool flip_x = false,
+                    bool flip_y = false) {
+    Surface s;
+    s.w = w;
+    s.h = h;
+    const std::ptrdiff_t pitch = std::ptrdiff_t{w + pad} * 4 + extra;
+    s.bytes.resize(static_cast<std::size_t>(pitch * (h + pad)));
+    const int x0 = pad / 2 + (flip_x ? std::max(w - 1, 0) : 0);
+    const int y0 = pad / 2 + (flip_y ? std::max(h - 1, 0) : 0);
+    for (int c = 0; c < 4; ++c) {
+        const std::ptrdiff_t channel = std::strchr(order, "RGBA"[c]) - order;
+        s.at[c] = {y0 * pitch + x0 * 4 + channel, flip_x ? -4 : 4, flip_y ? -pitch : pitch};
+    }
+    return s;
+}
+
+// Four separate planes in one buffer, each column-major ([x][y]), so that no
+// 32-bit pixel stores apply.
+Surface planar(int w, int h, const char* order, int pad) {
+    Surface s;
+    s.w = w;
+    s.h = h;
+    const std::ptrdiff_t plane_bytes = std::ptrdiff_t{w + pad} * (h + pad);
+    s.bytes.resize(static_cast<std::size_t>(4 * plane_bytes));
+    for (int c = 0; c < 4; ++c) {
+        const std::ptrdiff_t index = std::strchr(order, "RGBA"[c]) - order;
+        s.at[c] = {index * plane_bytes + pad, h + pad, 1};
+    }
+    return s;
+}
+
+// 4-byte RGBA pixels in rows `step` bytes apart, less than a row, so that
+// neighbouring rows share bytes.
+Surface rows_apart(int w, int h, std::ptrdiff_t step) {
+    Surface s;
+    s.w = w;
+    s.h = h;
+    s.bytes.resize(static_cast<std::size_t>(4 * w + step * std::max(h - 1, 0) + 8));
+    for (int c = 0; c < 4; ++c) s.at[c] = {c, 4, step};
+    return s;
+}
+
+struct Layout {
+    const char* name;
+    Surface (*make)(int w, int h);
+};
+
+const Layout kLayouts[] = {
+    {"RGBA", [](int w, int h) { return interleaved(w, h, "RGBA", 0, 0); }},
+    {"BGRA", [](int w, int h) { return interleaved(w, h, "BGRA", 0, 0); }},
+    {"ARGB subsurface", [](int w, int h) { return interleaved(w, h, "ARGB", 6, 0); }},
+    {"BGRA, pitch 3 bytes wider", [](int w, int h) { return interleaved(w, h, "BGRA", 0, 3); }},
+    {"RGBA bottom-up", [](int w, int h) { return interleaved(w, h, "RGBA", 2, 0, false, true); }},
+    {"RGBA right to left", [](int w, int h) { return interleaved(w, h, "RGBA", 2, 0, true, false); }},
+    {"planar", [](int w, int h) { return planar(w, h, "RGBA", 3); }},
+};
+
+// Layouts whose cells share bytes: every path must write them as the scalar
+// kernel does, pixel after pixel (vectors, runs and row copies would not).
+const Layout kSharedLayouts[] = {
+    {"rows overlap by a pixel", [](int w, int h) { return rows_apart(w, h, std::max(4 * w - 4, 0)); }},
+    {"rows one pixel apart", [](int w, int h) { return rows_apart(w, h, 4); }},
+    {"every row the same", [](int w, int h) { return rows_apart(w, h, 0); }},
+    {"alpha on red",
+     [](int w, int h) {
+         Surface s = interleaved(w, h, "RGBA", 2, 0);
+         s.at[3] = s.at[0];
+         return s;
+     }},
+};
+
+Surface random_surface(const Layout& layout, int w, int h, std::uint64_t seed) {
+    Surface s = layout.make(w, h);
+    Rng rng(seed);
+    for (std::uint8_t& b : s.bytes) b = rng.byte();
+    return s;
+}
+
+// Where byte `offset` of `s` is, for messages.
+std::string locate(const Surface& s, std::ptrdiff_t offset) {
+    std::string where;
+    for (int c = 0; c < 4; ++c) {
+        for (int y = 0; y < s.h; ++y) {
+            for (int x = 0; x < s.w; ++x) {
+                if (s.offset_of(c, x, y) != offset) continue;
+                char text[64];
+                std::snprintf(text, sizeof text, "%s%c(%d, %d)", where.empty() ? "" : " = ",
+                              "RGBA"[c], x, y);
+                where += text;
+            }
+        }
+    }
+    return where.empty() ? "padding" : where;
+}
+
+// --- the outline transform's cases ----------------------------------------------
+
+struct OutlineCase {
+    int w = 0, h = 0;
+    CornerRadii radii;
+    float stroke = 0;
+    Rgb rgb;
+    int alpha = 255;
+    bool has_bg = false;
+    Rgb bg;
+    int bg_alpha = -1;
+};
+
+std::string describe(const Layout& layout, const OutlineCase& c) {
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "%s %dx%d radii (%g, %g, %g, %g) stroke %g rgb (%d, %d, %d) alpha %d", layout.name,
+                  c.w, c.h, c.radii.top_left, c.radii.top_right, c.radii.bottom_right,
+                  c.radii.bottom_left, c.stroke, c.rgb.r, c.rgb.g, c.rgb.b, c.alpha);
+    std::string out = text;
+    if (c.has_bg) {
+        std::snprintf(text, sizeof text, " bg (%d, %d, %d) bg alpha %d", c.bg.r, c.bg.g, c.bg.b,
+                      c.bg_alpha);
+        out += text;
+    } else {
+        out += " no bg";
+    }
+    return out;
+}
+
+const int kSizes[] = {0, 1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 31, 33, 40, 64, 65, 101};
+const int kLargerSizes[] = {127, 128, 129, 200, 255, 257, 300};
+const float kRadii[] = {0.0f, -3.0f, 0.4f, 1.0f, 2.5f, 5.0f, 8.0f, 12.0f, 17.3f, 50.0f, 1e6f, -1e6f};
+const float kStrokes[] = {0.0f, 0.3f, 1.0f, 1.5f, 2.0f, 2.7f, 4.0f, 7.5f, 30.0f, 200.0f, -0.5f, -3.0f};
+// Beyond what the module passes on, but the kernels must still agree there.
+const float kSpecials[] = {kNaN, kInf, -kInf, 3e38f, -3e38f};
+
+Rgb random_rgb(Rng& rng) { return {rng.byte(), rng.byte(), rng.byte()}; }
+
+OutlineCase random_case(Rng& rng) {
+    OutlineCase c;
+    c.w = rng.chance(0.05) ? rng.pick(kLargerSizes) : rng.pick(kSizes);
+    c.h = rng.chance(0.05) ? rng.pick(kLargerSizes) : rng.pick(kSizes);
+    const auto radius = [&]() {
+        if (rng.chance(0.04)) return rng.pick(kSpecials);
+        return rng.chance(0.7) ? rng.pick(kRadii) : rng.uniform(-2, 40);
+    };
+    if (rng.chance(0.5)) {
+        const float r = radius();
+        c.radii = {r, r, r, r};
+    } else {
+        c.radii = {radius(), radius(), radius(), radius()};
+    }
+    c.stroke = rng.chance(0.7) ? rng.pick(kStrokes) : rng.uniform(0, 12);
+    if (rng.chance(0.15)) c.stroke = static_cast<float>(std::max(c.w, c.h) + rng.below(21));
+    if (rng.chance(0.04)) c.stroke = rng.pick(kSpecials);
+    c.rgb = random_rgb(rng);
+    const int alphas[] = {0, 1, 127, 128, 254, 255, rng.below(256)};
+    c.alpha = rng.pick(alphas);
+    if (rng.chance(0.02)) c.alpha = rng.chance(0.5) ? 300 : -7;
+    if (rng.chance(0.6)) {
+        c.has_bg = true;
+        c.bg = random_rgb(rng);
+        const int bg_alphas[] = {-1, -1, 0, 1, 128, 255, rng.below(256)};
+        c.bg_alpha = rng.pick(bg_alphas);
+    }
+    return c;
+}
+
+OutlineCase chosen(int w, int h, CornerRadii radii, float stroke, Rgb rgb, int alpha, bool has_bg,
+                   Rgb bg, int bg_alpha) {
+    return {w, h, radii, stroke, rgb, alpha, has_bg, bg, bg_alpha};
+}
+
+// Large runs, odd middles, values beyond the float range, alphas outside 0..255.
+std::vector<OutlineCase> chosen_cases() {
+    const Rgb none{};
+    return {
+        chosen(300, 200, {12, 12, 12, 12}, 2.0f, {255, 0, 0}, 255, true, {0, 255, 0}, 128),
+        chosen(300, 200, {12, 12, 12, 12}, 2.0f, {255, 0, 0}, 200, false, none, -1),
+        chosen(257, 129, {0, 40, 3, 90}, 3.5f, {10, 20, 30}, 90, true, {200, 100, 50}, -1),
+        chosen(257, 129, {0, 40, 3, 90}, 3.5f, {10, 20, 30}, 90, false, none, -1),
+        chosen(99, 77, {200, 200, 200, 200}, 1.0f, {1, 2, 3}, 255, true, {4, 5, 6}, 0),
+        chosen(64, 64, {32, 32, 32, 32}, 64.0f, {9, 9, 9}, 255, true, {7, 7, 7}, 255),
+        chosen(20, 20, {0, 0, 0, 0}, 1.5f, {255, 0, 0}, 255, false, none, -1),
+        chosen(20, 20, {0, 0, 0, 0}, 1.5f, {255, 0, 0}, 255, true, {0, 255, 0}, 128),
+        chosen(33, 17, {5, 5, 5, 5}, 2.0f, {255, 0, 0}, 0, true, {0, 0, 255}, 255),
+        chosen(48, 30, {3e38f, 1, 2, 3}, 2.0f, {255, 255, 255}, 255, true, {0, 0, 0}, 77),
+        chosen(48, 30, {4, 4, 4, 4}, -3e38f, {255, 255, 255}, 128, true, {0, 0, 0}, 77),
+        chosen(48, 30, {4, 4, 4, 4}, 3e38f, {255, 255, 255}, 128, false, none, -1),
+        chosen(48, 30, {kInf, 4, kNaN, 4}, 2.0f, {50, 60, 70}, 128, true, {1, 2, 3}, 200),
+        chosen(48, 30, {kInf, 4, kNaN, 4}, 2.0f, {50, 60, 70}, 128, false, none, -1),
+        chosen(48, 30, {6, 6, 6, 6}, kNaN, {50, 60, 70}, 128, true, {1, 2, 3}, 200),
+        chosen(48, 30, {6, 6, 6, 6}, kNaN, {50, 60, 70}, 128, false, none, -1),
+        chosen(48, 30, {6, 6, 6, 6}, kInf, {50, 60, 70}, 128, true, {1, 2, 3}, 200),
+        chosen(48, 30, {6, 6, 6, 6}, -kInf, {50, 60, 70}, 128, false, none, -1),
+        chosen(48, 30, {-kInf, kInf, -kInf, kInf}, 3.0f, {50, 60, 70}, 128, true, {1, 2, 3}, -1),
+        chosen(48, 30, {6, 6, 6, 6}, 2.0f, {50, 60, 70}, 300, true, {1, 2, 3}, 200),
+        chosen(48, 30, {6, 6, 6, 6}, 2.0f, {50, 60, 70}, -7, false, none, -1),
+        chosen(61, 37, {1e6f, -1e6f, 1e6f, -1e6f}, 2.5f, {200, 10, 10}, 180, true, {20, 40, 60}, 100),
+        chosen(61, 37, {9, 9, 4, 4}, 100.0f, {200, 10, 10}, 180, false, none, -1),
+        chosen(61, 37, {9, 9, 4, 4}, -100.0f, {200, 10, 10}, 180, true, {20, 40, 60}, -1),
+        chosen(1, 300, {0.5f, 0.5f, 0.5f, 0.5f}, 0.25f, {1, 1, 1}, 255, true, {2, 2, 2}, 255),
+        chosen(300, 1, {0.5f, 0.5f, 0.5f, 0.5f}, 0.25f, {1, 1, 1}, 255, true, {2, 2, 2}, 255),
+    };
+}
+
+// --- running and comparing ------------------------------------------------------
+
+struct PathUnderTest {
+    std::string name;
+    OutlinePath path;
+    bool runs;
+    long cases = 0, failed = 0;
+};
+
+template <class E>
+void add_named(std::vector<PathUnderTest>& out, const char* name, E path, bool with_plain) {
+    if (with_plain) out.push_back({name, path, false});
+    out.push_back({std::string(name) + "+runs", path, true});
+}
+
+// Every path of the outline transform this build knows, available or not:
+// the scalar kernel with run filling, then each instruction set alone and
+// with run filling.  An enumerator added to OutlinePath later is included by
+// its number until it is named here.
+template <class E>
+std::vector<PathUnderTest> known_paths() {
+    std::vector<PathUnderTest> out;
+    std::vector<int> named = {static_cast<int>(E::scalar), static_cast<int>(E::sse2),
+                              static_cast<int>(E::avx2)};
+    add_named(out, "scalar", E::scalar, false);
+    add_named(out, "sse2", E::sse2, true);
+    add_named(out, "avx2", E::avx2, true);
+    if constexpr (requires { E::neon; }) {
+        add_named(out, "neon", E::neon, true);
+        named.push_back(static_cast<int>(E::neon));
+    }
+    for (int v = 0; v < 32; ++v) {
+        if (std::find(named.begin(), named.end(), v) != named.end()) continue;
+        const E path = static_cast<E>(v);
+        if (!outline_path_available(path)) continue;
+        add_named(out, ("path " + std::to_string(v)).c_str(), path, true);
+    }
+    return out;
+}
+
+class Report {
+public:
+    void pass() { ++passed_; }
+    void fail(const std::string& message) {
+        ++failed_;
+        if (++printed_ <= 20) std::printf("FAIL %s\n", message.c_str());
+        if (printed_ == 21) std::printf("(further failures not shown)\n");
+    }
+    bool check(bool ok, const std::string& message) {
+        ok ? pass() : fail(message);
+        return ok;
+    }
+    long passed() const { return passed_; }
+    long failed() const { return failed_; }
+
+private:
+    long passed_ = 0, failed_ = 0;
+    int printed_ = 0;
+};
+
+// Empty when equal, else how many bytes differ and where the first one is.
+std::string difference(const Surface& s, const Bytes& expected, const Bytes& got) {
+    if (expected.size() != got.size()) return "buffer sizes differ";
+    const auto first = std::mismatch(expected.begin(), expected.end(), got.begin());
+    if (first.first == expected.end()) return {};
+    long count = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i) count += expected[i] != got[i];
+    const std::ptrdiff_t offset = first.first - expected.begin();
+    char text[160];
+    std::snprintf(text, sizeof text, "%ld bytes differ, first at byte %td (%s): expected %d, got %d",
+                  count, offset, locate(s, offset).c_str(), *first.first, *first.second);
+    return text;
+}
+
+class OutlineChecks {
+public:
+    OutlineChecks(Report& report, std::vector<PathUnderTest>& paths, Digest& digest)
+        : report_(report), paths_(paths), digest_(digest) {}
+
+    // The scalar kernel on one copy, each available path on another.
+    void run(const Layout& layout, const OutlineCase& c, std::uint64_t seed) {
+        const Surface s = random_surface(layout, c.w, c.h, seed);
+        const OutlineTransform shape = make_outline_transform(
+            c.w, c.h, c.radii, c.stroke, c.rgb, c.alpha, c.has_bg, c.bg, c.bg_alpha);
+        Bytes expected = s.bytes;
+        transform_outline(s.planes(expected), shape);
+        digest_.add(expected);
+        ++buffers_;
+        changed_ += expected != s.bytes;
+        for (PathUnderTest& p : paths_) {
+            if (!outline_path_available(p.path)) continue;
+            Bytes got = s.bytes;
+            transform_outline_on(s.planes(got), shape, p.path, p.runs);
+            ++p.cases;
+            const std::string diff = difference(s, expected, got);
+            if (!report_.check(diff.empty(), p.name + ", " + describe(layout, c) + ": " + diff)) {
+                ++p.failed;
+            }
+        }
+    }
+
+    long buffers() const { return buffers_; }
+    long changed() const { return changed_; }
+
+private:
+    Report& report_;
+    std::vector<PathUnderTest>& paths_;
+    Digest& digest_;
+    long buffers_ = 0, changed_ = 0;
+};
+
+// The comparison itself: the scalar kernel does change a buffer, and one
+// changed byte, inside the surface or in its padding, is reported.
+void check_the_comparison(Report& report) {
+    const Layout& layout = kLayouts[2];  // with padding
+    const Surface s = random_surface(layout, 40, 30, 3);
+    const OutlineTransform shape = make_outline_transform(
+        40, 30, {8, 8, 8, 8}, 2.0f, {255, 0, 0}, 255, true, {0, 0, 255}, 255);
+    Bytes expected = s.bytes;
+    transform_outline(s.planes(expected), shape);
+    report.check(expected != s.bytes, "the scalar kernel left a 40x30 RGBA buffer unchanged");
+    Bytes got = expected;
+    got[s.offset_of(1, 39, 29)] ^= 1;
+    report.check(!difference(s, expected, got).empty(), "a changed green byte went unnoticed");
+    got = expected;
+    got.back() ^= 0x80;
+    report.check(difference(s, expected, got).find("padding") != std::string::npos,
+                 "a changed padding byte went unnoticed");
+}
+
+// --- the other kernels: on odd layouts they write only their own cells ------------
+
+// Marks the cells of the given channels of `s`.
+std::vector<bool> cells_of(const Surface& s, std::initializer_list<int> channels) {
+    std::vector<bool> mask(s.bytes.size(), false);
+    for (const int c : channels) {
+        for (int y = 0; y < s.h; ++y) {
+            for (int x = 0; x < s.w; ++x) mask[static_cast<std::size_t>(s.offset_of(c, x, y))] = true;
+        }
+    }
+    return mask;
+}
+
+// Empty when every byte outside `mask` kept its value.
+std::string outside_changes(const Surface& s, const Bytes& after, const std::vector<bool>& mask) {
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (!mask[i] && after[i] != s.bytes[i]) {
+            char text[160];
+            std::snprintf(text, sizeof text, "byte %zu (%s) changed from %d to %d", i,
+                          locate(s, static_cast<std::ptrdiff_t>(i)).c_str(), s.bytes[i], after[i]);
+            return text;
+        }
+    }
+    return {};
+}
+
+struct KernelTally {
+    const char* name;
+    long cases = 0, failed = 0;
+};
+
+class OtherKernelChecks {
+public:
+    OtherKernelChecks(Report& report, Digest& digest) : report_(report), digest_(digest) {}
+
+    void run(const Layout& layout, Rng& rng) {
+        const int w = rng.chance(0.1) ? rng.pick(kLargerSizes) : rng.pick(kSizes);
+        const int h = rng.chance(0.1) ? rng.pick(kLargerSizes) : rng.pick(kSizes);
+        const Surface s = random_surface(layout, w, h, rng.next());
+        const std::vector<bool> alpha_cells = cells_of(s, {3});
+        const std::vector<bool> all_cells = cells_of(s, {0, 1, 2, 3});
+        const auto radius = [&]() {
+            return rng.chance(0.1) ? rng.pick(kSpecials) : rng.chance(0.7) ? rng.pick(kRadii)
+                                                                           : rng.uniform(-2, 60);
+        };
+        char text[200];
+
+        Bytes after = s.bytes;
+        const CornerRadii radii{radius(), radius(), radius(), radius()};
+        const int alpha = rng.below(256);
+        round_filled_corners(s.planes(after).alpha, make_filled_shape(w, h, radii, alpha));
+        std::snprintf(text, sizeof text, "filled corners, %s %dx%d radii (%g, %g, %g, %g) alpha %d: ",
+                      layout.name, w, h, radii.top_left, radii.top_right, radii.bottom_right,
+                      radii.bottom_left, alpha);
+        tally(filled_, outside_changes(s, after, alpha_cells), text, &after);
+
+        after = s.bytes;
+        const int int_radii[] = {-5, 0, 1, 3, 10, 40, 1000, std::numeric_limits<std::int32_t>::max(),
+                                 std::numeric_limits<std::int32_t>::min()};
+        const float widths[] = {0.0f, 0.5f, 1.0f, 2.5f, 7.0f, 300.0f, -2.0f, 3e38f, -3e38f};
+        const int r = rng.pick(int_radii);
+        const float width = rng.chance(0.3) ? rng.uniform(0, 20) : rng.pick(widths);
+        const OutlineShape outline = make_outline_shape(w, h, r, width, alpha, 30, 60, 90);
+        const PixelPlanes px = s.planes(after);
+        paint_outline_bands(px, outline);
+        paint_outline_corners(px, outline);
+        std::snprintf(text, sizeof text, "outlined, %s %dx%d radius %d width %g: ", layout.name, w,
+                      h, r, width);
+        tally(outlined_, outside_changes(s, after, all_cells), text, &after);
+
+        after = s.bytes;
+        const bool has_color = rng.chance(0.5);
+        const CornerRadii clamped = clamp_corner_radii(w, h, radii);
+        transform_corners(s.planes(after).alpha, make_corner_transform(w, h, clamped, has_color, alpha));
+        std::snprintf(text, sizeof text, "corner transform, %s %dx%d radii (%g, %g, %g, %g) %s: ",
+                      layout.name, w, h, radii.top_left, radii.top_right, radii.bottom_right,
+                      radii.bottom_left, has_color ? "with colour" : "without colour");
+        std::string problem = outside_changes(s, after, alpha_cells);
+        // Without a colour the existing alpha is scaled, never raised.
+        for (std::size_t i = 0; problem.empty() && !has_color && i < after.size(); ++i) {
+            if (after[i] > s.bytes[i]) problem = "an alpha was raised at byte " + std::to_string(i);
+        }
+        tally(corners_, problem, text, &after);
+    }
+
+    // A few values of each kernel worked out by hand on a 20 x 20 RGBA surface.
+    void worked_examples() {
+        const Layout& layout = kLayouts[0];
+        Surface s = layout.make(20, 20);
+        Bytes buf(s.bytes.size(), 255);
+        round_filled_corners(s.planes(buf).alpha, make_filled_shape(20, 20, {5, 5, 5, 5}, 255));
+        const auto alpha_at = [&](int x, int y) { return buf[s.offset_of(3, x, y)]; };
+        tally(filled_, alpha_at(0, 0) == 0 && alpha_at(19, 19) == 0 && alpha_at(5, 5) == 255 &&
+                               alpha_at(10, 0) == 255 ? "" : "unexpected alpha",
+              "filled corners, 20x20 radius 5, corner 0, inside and edge 255: ");
+
+        buf.assign(s.bytes.size(), 0);
+        const OutlineShape outline = make_outline_shape(20, 20, 0, 2.0f, 200, 10, 20, 30);
+        paint_outline_bands(s.planes(buf), outline);
+        paint_outline_corners(s.planes(buf), outline);
+        const auto pixel = [&](int x, int y) {
+            return std::to_string(buf[s.offset_of(0, x, y)]) + "," + std::to_string(buf[s.offset_of(1, x, y)]) +
+                   "," + std::to_string(buf[s.offset_of(2, x, y)]) + "," + std::to_string(buf[s.offset_of(3, x, y)]);
+        };
+        tally(outlined_, pixel(10, 0) == "10,20,30,200" && pixel(1, 10) == "10,20,30,200" &&
+                                 pixel(10, 10) == "0,0,0,0" && pixel(2, 2) == "0,0,0,0" &&
+                                 alpha_at(0, 0) > 0 && alpha_at(0, 0) < 200 ? "" : "unexpected pixels",
+              "outlined, 20x20 radius 0 width 2: band pixels are the colour, the middle untouched, "
+              "the corner partly covered: ");
+
+        buf.assign(s.bytes.size(), 200);
+        const CornerRadii radii = clamp_corner_radii(20, 20, {5, 5, 5, 5});
+        transform_corners(s.planes(buf).alpha, make_corner_transform(20, 20, radii, false, 255));
+        tally(corners_, alpha_at(0, 0) == 0 && alpha_at(19, 0) == 0 && alpha_at(10, 10) == 200 &&
+                                alpha_at(5, 5) == 200 ? "" : "unexpected alpha",
+              "corner transform, 20x20 radius 5: ");
+    }
+
+    void print() const {
+        for (const KernelTally* t : {&filled_, &outlined_, &corners_}) {
+            std::printf("  %s: %ld cases, %ld failed\n", t->name, t->cases, t->failed);
+        }
+    }
+
+private:
+    void tally(KernelTally& t, const std::string& problem, const std::string& what,
+               const Bytes* output = nullptr) {
+        if (output) digest_.add(*output);
+        ++t.cases;
+        if (!report_.check(problem.empty(), what + problem)) ++t.failed;
+    }
+
+    Report& report_;
+    Digest& digest_;
+    KernelTally filled_{"filled corners"}, outlined_{"outlined bands and corners"},
+        corners_{"corner transform"};
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto start = std::chrono::steady_clock::now();
+    bool digest_only = false;
+    const char* expected_digest = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--digest-only") == 0) {
+            digest_only = true;
+        } else if (std::strcmp(argv[i], "--digest") == 0 && i + 1 < argc) {
+            expected_digest = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: %s [--digest-only | --digest HEX]\n", argv[0]);
+            return 2;
+        }
+    }
+    Report report;
+    Digest digest;
+    std::vector<PathUnderTest> paths;
+    if (!digest_only) paths = known_paths<OutlinePath>();
+    OutlineChecks outline(report, paths, digest);
+
+    check_the_comparison(report);
+    std::uint64_t seed = 1;
+    for (const Layout& layout : kLayouts) {
+        Rng rng(1000 + seed);
+        for (int i = 0; i < 400; ++i) outline.run(layout, random_case(rng), ++seed);
+        for (const OutlineCase& c : chosen_cases()) outline.run(layout, c, ++seed);
+    }
+    for (const Layout& layout : kSharedLayouts) {
+        Rng rng(2000 + seed);
+        for (int i = 0; i < 60; ++i) outline.run(layout, random_case(rng), ++seed);
+    }
+    // Long rows, many reused rows and, at over 32 MiB, the streaming stores.
+    const OutlineCase large = chosen(3001, 2900, {12, 30, 0, 7}, 2.0f, {220, 40, 40}, 200, true,
+                                     {30, 60, 90}, 250);
+    outline.run(kLayouts[0], large, ++seed);
+    outline.run(kLayouts[2], large, ++seed);
+    outline.run(kLayouts[1], chosen(3001, 2900, {40, 40, 40, 40}, 3.0f, {1, 2, 3}, 255, false, {}, -1),
+                ++seed);
+    // Most cases must change their buffer, or the comparisons prove little.
+    report.check(outline.changed() * 2 > outline.buffers(),
+                 "the scalar kernel changed only " + std::to_string(outline.changed()) + " of " +
+                     std::to_string(outline.buffers()) + " buffers");
+
+    OtherKernelChecks others(report, digest);
+    others.worked_examples();
+    Rng rng(77);
+    for (const Layout& layout : kLayouts) {
+        for (int i = 0; i < 80; ++i) others.run(layout, rng);
+    }
+    for (const Layout& layout : kSharedLayouts) {
+        for (int i = 0; i < 40; ++i) others.run(layout, rng);
+    }
+
+    char digest_text[17];
+    std::snprintf(digest_text, sizeof digest_text, "%016llx",
+                  static_cast<unsigned long long>(digest.value()));
+    if (digest_only) {
+        std::printf("%s\n", digest_text);
+        return 0;
+    }
+    std::printf("outline transform, each path against the scalar kernel (%ld buffers, %ld changed by it):\n",
+                outline.buffers(), outline.changed());
+    int exercised = 0;
+    for (const PathUnderTest& p : paths) {
+        if (p.cases == 0) {
+            std::printf("  %s: not available here\n", p.name.c_str());
+            continue;
+        }
+        ++exercised;
+        std::printf("  %s: %ld cases, %ld failed\n", p.name.c_str(), p.cases, p.failed);
+    }
+    report.check(exercised > 0, "no path of the outline transform was exercised");
+    if (expected_digest) {
+        const bool same = std::strcmp(expected_digest, digest_text) == 0;
+        std::printf("scalar kernels' outputs: digest %s, %s %s\n", digest_text,
+                    same ? "the same as" : "DIFFERENT from", expected_digest);
+        report.check(same, "the scalar kernels' outputs differ from those of the other build");
+    } else {
+        std::printf("scalar kernels' outputs: digest %s\n", digest_text);
+    }
+    std::printf("other kernels, writing only their own cells:\n");
+    others.print();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%.1f s\n", seconds);
+    std::printf("%ld passed, %ld failed\n", report.passed(), report.failed());
+    return report.failed() == 0 ? 0 : 1;
+}
