@@ -252,7 +252,7 @@ const int kLargerSizes[] = {127, 128, 129, 200, 255, 257, 300};
 const float kRadii[] = {0.0f, -3.0f, 0.4f, 1.0f, 2.5f, 5.0f, 8.0f, 12.0f, 17.3f, 50.0f, 1e6f, -1e6f};
 const float kStrokes[] = {0.0f, 0.3f, 1.0f, 1.5f, 2.0f, 2.7f, 4.0f, 7.5f, 30.0f, 200.0f, -0.5f, -3.0f};
 // Beyond what the module passes on, but the kernels must still agree there.
-const float kSpecials[] = {kNaN, kInf, -kInf, 3e38f, -3e38f};
+const float kExtremes[] = {kNaN, kInf, -kInf, 3e38f, -3e38f};
 
 Rgb random_rgb(Rng& rng) { return {rng.byte(), rng.byte(), rng.byte()}; }
 
@@ -261,7 +261,7 @@ OutlineCase random_case(Rng& rng) {
     c.w = rng.chance(0.05) ? rng.pick(kLargerSizes) : rng.pick(kSizes);
     c.h = rng.chance(0.05) ? rng.pick(kLargerSizes) : rng.pick(kSizes);
     const auto radius = [&]() {
-        if (rng.chance(0.04)) return rng.pick(kSpecials);
+        if (rng.chance(0.04)) return rng.pick(kExtremes);
         return rng.chance(0.7) ? rng.pick(kRadii) : rng.uniform(-2, 40);
     };
     if (rng.chance(0.5)) {
@@ -272,7 +272,7 @@ OutlineCase random_case(Rng& rng) {
     }
     c.stroke = rng.chance(0.7) ? rng.pick(kStrokes) : rng.uniform(0, 12);
     if (rng.chance(0.15)) c.stroke = static_cast<float>(std::max(c.w, c.h) + rng.below(21));
-    if (rng.chance(0.04)) c.stroke = rng.pick(kSpecials);
+    if (rng.chance(0.04)) c.stroke = rng.pick(kExtremes);
     c.rgb = random_rgb(rng);
     const int alphas[] = {0, 1, 127, 128, 254, 255, rng.below(256)};
     c.alpha = rng.pick(alphas);
@@ -496,7 +496,7 @@ public:
         const std::vector<bool> alpha_cells = cells_of(s, {3});
         const std::vector<bool> all_cells = cells_of(s, {0, 1, 2, 3});
         const auto radius = [&]() {
-            return rng.chance(0.1) ? rng.pick(kSpecials) : rng.chance(0.7) ? rng.pick(kRadii)
+            return rng.chance(0.1) ? rng.pick(kExtremes) : rng.chance(0.7) ? rng.pick(kRadii)
                                                                            : rng.uniform(-2, 60);
         };
         char text[200];
