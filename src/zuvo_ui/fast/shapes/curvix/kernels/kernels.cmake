@@ -8,7 +8,38 @@ set(CURVIX_OUTLINE_FAST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/outline_avx2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/outline_neon.cpp
 )
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+
+# The AVX2 unit, and only it, is compiled for AVX2 and FMA (the driver picks it
+# at run time); its code is guarded by __x86_64__/_M_X64, so on other
+# processors it compiles to nothing.  The flags follow the architectures being
+# compiled for, not the build machine:
+# - MSVC and clang-cl: /arch:AVX2 on x64 (clang-cl reads it as AVX2 + FMA).
+#   Their architecture comes from the compiler, as CMAKE_SYSTEM_PROCESSOR is
+#   the build machine's on Windows.
+# - Apple: one compiler call may build several slices (universal2 has
+#   CMAKE_OSX_ARCHITECTURES "x86_64;arm64"), so the flags go through
+#   -Xarch_x86_64, which hands them to the x86_64 slice only; the arm64 slice
+#   never sees -mavx2.  The same form serves a single x86_64 slice, such as an
+#   x86_64 wheel cross-built on an arm64 Mac.
+# - Other GCC/Clang targets build one architecture: CMAKE_SYSTEM_PROCESSOR,
+#   which a cross toolchain file sets to the target's.
+set(curvix_avx2_flags "")
+if(MSVC)
+  if(CMAKE_CXX_COMPILER_ARCHITECTURE_ID MATCHES "^(x64|X64|AMD64)$")
+    set(curvix_avx2_flags /arch:AVX2)
+  endif()
+elseif(APPLE)
+  set(curvix_archs ${CMAKE_OSX_ARCHITECTURES})
+  if(NOT curvix_archs)
+    set(curvix_archs ${CMAKE_SYSTEM_PROCESSOR})
+  endif()
+  if("x86_64" IN_LIST curvix_archs)
+    set(curvix_avx2_flags -Xarch_x86_64 -mavx2 -Xarch_x86_64 -mfma)
+  endif()
+elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
+  set(curvix_avx2_flags -mavx2 -mfma)
+endif()
+if(curvix_avx2_flags)
   set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/outline_avx2.cpp
-                              PROPERTIES COMPILE_OPTIONS "-mavx2;-mfma")
+                              PROPERTIES COMPILE_OPTIONS "${curvix_avx2_flags}")
 endif()
