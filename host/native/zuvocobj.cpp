@@ -3,6 +3,9 @@
 // Its native get_zvrect / update / draw honour Python overrides when called
 // with skip_dispatch 0, as the toolkit's do; the Python methods of the same
 // names run the native bodies.  Native bodies record their calls.
+
+// Python.h first: structmember.h needs it, and CPython 3.11 does not include it for you.
+#include <Python.h>
 #include <structmember.h>
 
 #include <cstddef>

@@ -1,6 +1,9 @@
 // Stand-in for zuvo_ui.fast.zvrendertex.zv_render_tex: raylib render textures.
 // Blits are recorded, not drawn; their arguments are checked against the
 // native signature so that a caller passing the wrong objects is caught.
+
+// Python.h first: structmember.h needs it, and CPython 3.11 does not include it for you.
+#include <Python.h>
 #include <structmember.h>
 
 #include <climits>

@@ -1,4 +1,7 @@
 // Stand-in for zuvo_ui.fast.zvrect.zvrect: a rectangle of 32-bit floats.
+
+// Python.h first: structmember.h needs it, and CPython 3.11 does not include it for you.
+#include <Python.h>
 #include <structmember.h>
 
 #include <cstddef>
