@@ -31,7 +31,9 @@ namespace layout {
 // extent below computable in 64 bits.
 constexpr std::int64_t kStrideLimit = std::int64_t{1} << 31;
 
-constexpr bool stride_in_range(std::ptrdiff_t s) noexcept { return s > -kStrideLimit && s < kStrideLimit; }
+constexpr bool stride_in_range(std::ptrdiff_t s) noexcept {
+    return s > -kStrideLimit && s < kStrideLimit;
+}
 
 constexpr std::int64_t magnitude(std::ptrdiff_t s) noexcept { return s < 0 ? -std::int64_t{s} : s; }
 

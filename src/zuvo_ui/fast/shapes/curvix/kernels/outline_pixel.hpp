@@ -3,9 +3,9 @@
 // evaluator and the run-filling driver.  The vector evaluators restate it
 // lane by lane (outline_simd_body.hpp) and are tested against it byte for byte.
 //
-// Internal linkage only, and never included by the instruction-set units:
-// inline code they compiled with their own target flags could otherwise be
-// picked by the linker for every caller.  No Python.
+// Never included by the instruction-set units: inline code they compiled with
+// their own target flags could be picked by the linker for every caller.
+// No Python.
 #pragma once
 
 #include <algorithm>
@@ -17,12 +17,11 @@
 #include "outline_transform.hpp"
 
 namespace zuvo::curvix::pixel {
-namespace {
 
 constexpr float clamp01(float v) noexcept { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 // The transform's constants in the form the evaluators take them.
-OutlineConstants constants_of(const OutlineTransform& s) noexcept {
+inline OutlineConstants constants_of(const OutlineTransform& s) noexcept {
     OutlineConstants k{};
     k.center_x = s.center_x;
     k.box_half_w = s.box_half_w;
@@ -56,7 +55,7 @@ struct Row {
     HalfRow left, right;
 };
 
-Row row_of(const OutlineTransform& s, std::int32_t y) noexcept {
+inline Row row_of(const OutlineTransform& s, std::int32_t y) noexcept {
     const float py = static_cast<float>(y);
     const bool bottom = py - s.center_y > 0.0f;
     const float qy_base = std::fabs(py - s.center_y) - s.box_half_h;
@@ -70,11 +69,11 @@ Row row_of(const OutlineTransform& s, std::int32_t y) noexcept {
 }
 
 // Whether column x lies in the right half (the middle column of an odd width does not).
-bool right_half(const OutlineConstants& k, std::int32_t x) noexcept {
+inline bool right_half(const OutlineConstants& k, std::int32_t x) noexcept {
     return static_cast<float>(x) - k.center_x > 0.0f;
 }
 
-float qx_of(const OutlineConstants& k, const HalfRow& row, std::int32_t x) noexcept {
+inline float qx_of(const OutlineConstants& k, const HalfRow& row, std::int32_t x) noexcept {
     return std::fabs(static_cast<float>(x) - k.center_x) - k.box_half_w + row.radius;
 }
 
@@ -84,7 +83,7 @@ struct Terms {
     float qx, signed_dist, sa, dist_sum;
 };
 
-Terms terms(const OutlineConstants& k, const HalfRow& row, std::int32_t x) noexcept {
+inline Terms terms(const OutlineConstants& k, const HalfRow& row, std::int32_t x) noexcept {
     const float qx = qx_of(k, row, x);
     const float qx_out = max0(qx);
     const float dist_outside = std::sqrt(std::fma(qx_out, qx_out, row.qy_out_sq));
@@ -96,24 +95,26 @@ Terms terms(const OutlineConstants& k, const HalfRow& row, std::int32_t x) noexc
 }
 
 // Beyond the stroke's outer ramp: the alpha becomes 0, the colour stays.
-bool beyond(const OutlineConstants& k, const Terms& t) noexcept { return t.signed_dist > k.beyond; }
+inline bool beyond(const OutlineConstants& k, const Terms& t) noexcept {
+    return t.signed_dist > k.beyond;
+}
 
 // sa + base * (1 - sa): the difference and the fused multiply-add in double
 // precision, rounded once to single.
-float over(float sa, float base) noexcept {
+inline float over(float sa, float base) noexcept {
     const double inv_sa = 1.0 - static_cast<double>(sa);
     return narrow_to_float(std::fma(static_cast<double>(base), inv_sa, static_cast<double>(sa)));
 }
 
 // One channel of the non-premultiplied source-over blend: `under` (already
 // multiplied by its alpha, in single precision) below, `top` (likewise) on top.
-std::uint8_t blend_channel(float under, float top, float sa, float inv_total_a) noexcept {
+inline std::uint8_t blend_channel(float under, float top, float sa, float inv_total_a) noexcept {
     const double blended = static_cast<double>(under) * (1.0 - static_cast<double>(sa)) +
                            static_cast<double>(top);
     return low8_of_trunc(narrow_to_float(blended * static_cast<double>(inv_total_a)));
 }
 
-std::uint8_t alpha_of(float total_a) noexcept {
+inline std::uint8_t alpha_of(float total_a) noexcept {
     return total_a >= 1.0f ? 255 : low8_of_trunc(static_cast<double>(total_a) * 255.0);
 }
 
@@ -124,7 +125,7 @@ struct Result {
 };
 
 // The stroke of coverage `sa` over the background of coverage `ba_eff`.
-Result over_background(const OutlineConstants& k, float sa, float ba_eff) noexcept {
+inline Result over_background(const OutlineConstants& k, float sa, float ba_eff) noexcept {
     const float total_a = over(sa, ba_eff);
     if (total_a <= 0.0f) return {true, 0, 0, 0, 0};
     const float inv_total_a = 1.0f / total_a;
@@ -135,7 +136,8 @@ Result over_background(const OutlineConstants& k, float sa, float ba_eff) noexce
 
 // The background's coverage: its ramp ends at the stroke's outer edge, half
 // a pixel inside the point where the stroke's own ramp ends.
-float background_coverage(const OutlineConstants& k, const HalfRow& row, const Terms& t) noexcept {
+inline float background_coverage(const OutlineConstants& k, const HalfRow& row,
+                                 const Terms& t) noexcept {
     return clamp01(row.radius_plus_hw - t.dist_sum) * k.bg_alpha_mult;
 }
 
@@ -157,12 +159,13 @@ struct Cell {
     }
 };
 
-Written paint_over_content(const OutlineConstants& k, Cell c, const Terms& t) noexcept {
+inline Written paint_over_content(const OutlineConstants& k, Cell c, const Terms& t) noexcept {
     if (t.signed_dist < -k.beyond || t.sa <= 0.0f) return Written::nothing;
     if (t.signed_dist > 0.0f) {
         // The outer half replaces what is there: nothing under it shows outside.
-        return c.set(k.stroke_r8, k.stroke_g8, k.stroke_b8,
-                     t.sa >= 1.0f ? k.alpha_base8 : low8_of_trunc(static_cast<double>(t.sa) * 255.0));
+        const std::uint8_t a =
+            t.sa >= 1.0f ? k.alpha_base8 : low8_of_trunc(static_cast<double>(t.sa) * 255.0);
+        return c.set(k.stroke_r8, k.stroke_g8, k.stroke_b8, a);
     }
     if (t.sa >= 1.0f) return c.set(k.stroke_r8, k.stroke_g8, k.stroke_b8, k.alpha_base8);
     const float orig_a = narrow_to_float(c.a / 255.0);
@@ -177,7 +180,7 @@ Written paint_over_content(const OutlineConstants& k, Cell c, const Terms& t) no
 }
 
 // Applies the rules to pixel x of `row`; says which channels it wrote.
-Written paint(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
+inline Written paint(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
               std::int32_t x, const Terms& t) noexcept {
     const std::int32_t y = row.y;
     const Cell c{px.red.at(x, y), px.green.at(x, y), px.blue.at(x, y), px.alpha.at(x, y)};
@@ -187,5 +190,4 @@ Written paint(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& r
     return r.clear ? c.clear() : c.set(r.r, r.g, r.b, r.a);
 }
 
-}  // namespace
 }  // namespace zuvo::curvix::pixel

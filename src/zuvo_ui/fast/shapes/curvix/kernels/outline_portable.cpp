@@ -8,7 +8,9 @@ namespace zuvo::curvix {
 
 void outline_span_scalar(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
                          std::int32_t x_begin, std::int32_t x_end) noexcept {
-    for (std::int32_t x = x_begin; x < x_end; ++x) pixel::paint(px, k, row, x, pixel::terms(k, row, x));
+    for (std::int32_t x = x_begin; x < x_end; ++x) {
+        pixel::paint(px, k, row, x, pixel::terms(k, row, x));
+    }
 }
 
 // The column-at-a-time form of the vector evaluators' scan (see
@@ -25,7 +27,8 @@ std::int32_t outline_scan_scalar(const PixelPlanes& px, const OutlineConstants& 
         const bool written = pixel::paint(px, k, row, x, t) == pixel::Written::all;
         const bool beyond = pixel::beyond(k, t);
         if (i == 0 && count > 1 && beyond) return beyond_run;
-        bool settled = !beyond && t.signed_dist <= 0.0f && k.cutoff - std::fabs(t.signed_dist) <= 0.0f;
+        bool settled =
+            !beyond && t.signed_dist <= 0.0f && k.cutoff - std::fabs(t.signed_dist) <= 0.0f;
         if (k.has_bg) settled = settled && pixel::background_coverage(k, row, t) >= k.bg_alpha_mult;
         const bool straight = t.qx <= 0.0f && t.qx < row.qy;
         if (settled) {

@@ -376,14 +376,12 @@ private:
     int offset_[4] = {};
 };
 
-bool has_avx2_fma() noexcept {
 #ifdef ZUVO_X86_GNUC
+bool has_avx2_fma() noexcept {
     static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return yes;
-#else
-    return false;
-#endif
 }
+#endif
 
 struct Evaluator {
     SpanEvaluator span = nullptr;
