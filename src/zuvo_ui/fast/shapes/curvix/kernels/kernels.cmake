@@ -3,6 +3,7 @@
 # so that both compile the same sources with the same flags.
 set(CURVIX_OUTLINE_FAST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/outline_transform_fast.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/outline_rows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/outline_portable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/outline_sse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/outline_avx2.cpp

@@ -55,6 +55,18 @@ using SettledScanner = std::int32_t (*)(const PixelPlanes& px, const OutlineCons
                                         std::int32_t x_end, bool rightwards, bool& all_written,
                                         ScanStop& stop);
 
+struct OutlineEvaluator {
+    SpanEvaluator span = nullptr;
+    SettledScanner scan = nullptr;
+};
+
+// Every row of the transform through `evaluator`; with `fill_runs`, runs of
+// pixels that provably share a result are filled without evaluating them.
+// The planes' cells must not share bytes.
+struct OutlineTransform;
+void fill_outline_rows(const PixelPlanes& px, const OutlineTransform& shape,
+                       const OutlineEvaluator& evaluator, bool fill_runs) noexcept;
+
 // One evaluator per instruction set; each of a set's functions is entered
 // only after the processor said it has that set.
 void outline_span_scalar(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
