@@ -34,7 +34,8 @@ def label(canvas: pygame.Surface, font: pygame.font.Font, text: str, pos: tuple[
 
 def buttons(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
     label(canvas, font, "Buttons: create_rounded_rect_surface", (24, top))
-    colours: list[tuple[int, ...]] = [(52, 101, 164), (78, 154, 6), (204, 0, 0), (117, 80, 123, 200)]
+    colours: list[tuple[int, int, int] | tuple[int, int, int, int]] = [
+        (52, 101, 164), (78, 154, 6), (204, 0, 0), (117, 80, 123, 200)]
     for i, colour in enumerate(colours):
         surf = curvix.create_rounded_rect_surface((150, 44), [10, 10, 10, 10], colour)
         canvas.blit(surf, (24 + i * 170, top + 28))
@@ -43,7 +44,7 @@ def buttons(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
 
 def pills(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
     label(canvas, font, "Pills and mixed corners", (24, top))
-    shapes: list[tuple[tuple[int, int], tuple[float, ...], tuple[int, ...]]] = [
+    shapes: list[tuple[tuple[int, int], tuple[float, float, float, float], tuple[int, int, int]]] = [
         ((160, 36), (100, 100, 100, 100), (32, 74, 135)),
         ((120, 36), (18, 0, 18, 0), (245, 121, 0)),
         ((120, 36), (0, 18, 0, 18), (193, 125, 17)),
@@ -58,7 +59,7 @@ def pills(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
 
 def cards(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> None:
     label(canvas, font, "Cards with outlines: create_outlined_rounded_rect_sdf", (24, top))
-    strokes: list[tuple[float, tuple[int, ...]]] = [
+    strokes: list[tuple[float, tuple[int, int, int] | tuple[int, int, int, int]]] = [
         (1, (46, 52, 54)), (1.5, (52, 101, 164)), (2, (204, 0, 0, 200)), (4, (78, 154, 6))]
     for i, (width, colour) in enumerate(strokes):
         x = 24 + i * 170

@@ -44,7 +44,7 @@ def draw(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> int:
     step = PHOTO_SIZE[0] + 20
 
     # Corners cut out of an existing picture: its alpha is scaled, its colours kept.
-    shots: list[tuple[float | tuple[float, ...], str]] = [(16, "radius 16"), ((40, 0, 40, 0), "radii 40, 0, 40, 0"),
+    shots: list[tuple[float | tuple[float, float, float, float], str]] = [(16, "radius 16"), ((40, 0, 40, 0), "radii 40, 0, 40, 0"),
              (50, "radius 50: clamped")]
     for i, (radii, caption) in enumerate(shots):
         surf = photo(sun=(0.3 + 0.2 * i, 0.35))
