@@ -101,7 +101,10 @@ fuzz:
 	$(MAKE) VENV=$(FUZZ_VENV) FUZZ=1 build
 	fuzz/run $(FUZZ_VENV)/bin/python $(FUZZ_SECONDS)
 
-# pip wheel . installs into a fresh virtual environment and both modules import.
+# The sdist, and the wheel built from it: contents and metadata checked, then
+# installed into fresh virtual environments (beside the stand-in host; with
+# pygame only, running the README's files for use without the toolkit; from
+# the sdist with the pygame extra).
 check-wheel:
 	tools/check-wheel "$(PYTHON)"
 
