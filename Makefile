@@ -162,13 +162,16 @@ test-aarch64: $(NATIVE_OUT)/kernel_paths
 		NATIVE_LDFLAGS=-static NATIVE_RUN=qemu-aarch64 NATIVE_ARGS="--digest $$digest"
 
 # Everything built with clang in an environment of its own: the whole suite,
-# then the kernel test program built with clang++.
+# then the kernel test program built with clang++, and once more without
+# __GNUC__, the macros clang-cl compiles the kernels with.
 test-clang: $(NATIVE_OUT)/kernel_paths
 	@command -v clang++ >/dev/null 2>&1 || { apt-get update && apt-get install -y clang; } || \
 		{ echo "make test-clang: clang could not be installed" >&2; exit 1; }
 	$(MAKE) VENV=.venv-clang BUILD_ENV="CC=clang CXX=clang++" test
 	digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
-	$(MAKE) native-run NATIVE_CXX=clang++ NATIVE_OUT=build/native-clang NATIVE_ARGS="--digest $$digest"
+	$(MAKE) native-run NATIVE_CXX=clang++ NATIVE_OUT=build/native-clang NATIVE_ARGS="--digest $$digest" && \
+	$(MAKE) native-run NATIVE_CXX="clang++ -U__GNUC__" NATIVE_OUT=build/native-clang-cl-macros \
+		NATIVE_ARGS="--digest $$digest"
 
 clean:
 	rm -rf build .venv .venv-* demo-output

@@ -225,7 +225,7 @@ void std_fma(const T* a, const T* b, const T* c, T* out, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) out[i] = std::fma(a[i], b[i], c[i]);
 }
 
-#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
+#ifdef ZUVO_HAS_SSE2_PATH
 constexpr bool has_sse2_path = true;
 #else
 // Never called: the SSE2 path's emulation is only in x86-64 builds.

@@ -3,7 +3,7 @@
 // -mavx2 -mfma and entered only after the processor said it has both.
 #include "outline_span.hpp"
 
-#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
+#ifdef ZUVO_HAS_AVX2_PATH
 
 #include <immintrin.h>
 

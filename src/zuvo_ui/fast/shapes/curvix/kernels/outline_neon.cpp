@@ -2,7 +2,7 @@
 // columns at a time, the fused multiply-adds in hardware.
 #include "outline_span.hpp"
 
-#if defined(__aarch64__) && defined(__GNUC__)
+#ifdef ZUVO_HAS_NEON_PATH
 
 #include <arm_neon.h>
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "../../../support/numeric.hpp"
 #include "outline_span.hpp"
@@ -28,8 +29,10 @@ inline OutlineConstants constants_of(const OutlineTransform& s) noexcept {
     k.cutoff = s.cutoff;
     // The largest float not above half_width + 0.5 (in double precision), so
     // that comparing a float with it is comparing its double with the sum.
-    float beyond = static_cast<float>(s.cutoff_exact);
-    if (static_cast<double>(beyond) > s.cutoff_exact) beyond = std::nextafter(beyond, -HUGE_VALF);
+    float beyond = narrow_to_float(s.cutoff_exact);
+    if (static_cast<double>(beyond) > s.cutoff_exact) {
+        beyond = std::nextafter(beyond, -std::numeric_limits<float>::infinity());
+    }
     k.beyond = beyond;
     k.half_width = s.half_width;
     k.stroke_alpha_mult = s.stroke_alpha_mult;

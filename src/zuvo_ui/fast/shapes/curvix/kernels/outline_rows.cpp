@@ -12,7 +12,7 @@
 // String stores and non-temporal stores: GCC, Clang and clang-cl on x86-64
 // only.  Elsewhere the same runs take plain stores.
 #if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
-#define ZUVO_X86_GNUC 1
+#define ZUVO_STRING_STORES 1
 #include <emmintrin.h>
 #endif
 
@@ -64,7 +64,7 @@ namespace {
 // first reading them, as pygame's own fill does (measured: a 4096 x 4096
 // fill takes half the time of sixteen-byte stores).
 void fill_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) noexcept {
-#ifdef ZUVO_X86_GNUC
+#ifdef ZUVO_STRING_STORES
     if (count >= 16) {
         std::uint64_t n = static_cast<std::uint64_t>(count);
         asm volatile("rep stosl" : "+D"(p), "+c"(n) : "a"(word) : "memory");
@@ -86,7 +86,7 @@ constexpr std::int64_t kStreamingBytes = std::int64_t{32} << 20;
 // at both ends take ordinary stores, since the row's evaluated columns share
 // them.  The caller fences once at the end.
 void stream_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) noexcept {
-#ifdef ZUVO_X86_GNUC
+#ifdef ZUVO_STRING_STORES
     constexpr std::uintptr_t line = 64;
     const auto address = reinterpret_cast<std::uintptr_t>(p);
     const std::uintptr_t first_line = (address + line - 1) & ~(line - 1);
@@ -183,7 +183,7 @@ public:
     // Makes the non-temporal stores visible to other threads before the
     // kernel returns (the interpreter lock may be taken back on another core).
     void finish() const noexcept {
-#ifdef ZUVO_X86_GNUC
+#ifdef ZUVO_STRING_STORES
         if (streaming_) _mm_sfence();
 #endif
     }

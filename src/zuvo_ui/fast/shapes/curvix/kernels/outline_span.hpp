@@ -9,6 +9,21 @@
 
 #include "../../../support/plane.hpp"
 
+// Which vector evaluators this build has.  They are written with GCC's vector
+// extensions, which GCC, Clang and clang-cl (which does not define __GNUC__)
+// understand; plain MSVC builds only the portable evaluator.  AVX2 is chosen
+// at run time from the processor's feature bits, read with
+// __builtin_cpu_supports: GCC and Clang only, so clang-cl stops at SSE2.
+#if (defined(__x86_64__) || defined(_M_X64)) && (defined(__GNUC__) || defined(__clang__))
+#define ZUVO_HAS_SSE2_PATH 1
+#if defined(__GNUC__)
+#define ZUVO_HAS_AVX2_PATH 1
+#endif
+#endif
+#if defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
+#define ZUVO_HAS_NEON_PATH 1
+#endif
+
 namespace zuvo::curvix {
 
 // The transform's constants, in the form the evaluators use them.

@@ -3,7 +3,7 @@
 // pixel rules call for are emulated exactly in double precision (below).
 #include "outline_span.hpp"
 
-#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
+#ifdef ZUVO_HAS_SSE2_PATH
 
 #include <emmintrin.h>
 

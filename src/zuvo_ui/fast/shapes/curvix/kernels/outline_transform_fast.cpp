@@ -4,16 +4,10 @@
 
 #include "outline_span.hpp"
 
-// The x86 evaluators and the processor's feature bits: GCC, Clang and
-// clang-cl on x86-64 only.
-#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
-#define ZUVO_X86_GNUC 1
-#endif
-
 namespace zuvo::curvix {
 namespace {
 
-#ifdef ZUVO_X86_GNUC
+#ifdef ZUVO_HAS_AVX2_PATH
 bool has_avx2_fma() noexcept {
     static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
     return yes;
@@ -24,13 +18,15 @@ bool has_avx2_fma() noexcept {
 OutlineEvaluator evaluator(OutlinePath path) noexcept {
     switch (path) {
         case OutlinePath::scalar: return {outline_span_scalar, outline_scan_scalar};
-#ifdef ZUVO_X86_GNUC
+#ifdef ZUVO_HAS_SSE2_PATH
         case OutlinePath::sse2: return {outline_span_sse2, outline_scan_sse2};
+#endif
+#ifdef ZUVO_HAS_AVX2_PATH
         case OutlinePath::avx2:
             return has_avx2_fma() ? OutlineEvaluator{outline_span_avx2, outline_scan_avx2}
                                   : OutlineEvaluator{};
 #endif
-#if defined(__aarch64__) && defined(__GNUC__)
+#ifdef ZUVO_HAS_NEON_PATH
         case OutlinePath::neon: return {outline_span_neon, outline_scan_neon};
 #endif
         default: return {};
