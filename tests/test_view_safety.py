@@ -94,15 +94,24 @@ CALLS = {
 GENERATORS = {"outlined generator"}
 
 
-@pytest.mark.parametrize("case", list(CALLS))
-def test_a_surface_re_initialised_by_a_conversion_is_refused(fake, case):
+def run_reinitialising(fake, case, size):
+    """The call of `case` with items whose conversion re-initialises its
+    surface at `size`, with the log, the surfaces involved and the target."""
     log = []
     pg = fake(log)
     target = pygame.Surface((40, 30), pygame.SRCALPHA)
-    surfaces = (lambda: pg.made) if case in GENERATORS else (lambda: [target])
-    hostile = lambda v: Hostile(v, reinit(surfaces, (1, 1)), log)  # noqa: E731
+    generator = case in GENERATORS
+    surfaces = (lambda: pg.made) if generator else (lambda: [target])
+    call = lambda: CALLS[case](  # noqa: E731
+        None if generator else target, lambda v: Hostile(v, reinit(surfaces, size), log))
+    return log, surfaces, target, call
+
+
+@pytest.mark.parametrize("case", list(CALLS))
+def test_a_surface_re_initialised_by_a_conversion_is_refused(fake, case):
+    log, surfaces, _, call = run_reinitialising(fake, case, (1, 1))
     with pytest.raises(ValueError, match="which does not match the surface size 40 x 30"):
-        CALLS[case](None if case in GENERATORS else target, hostile)
+        call()
     # Every conversion ran before the first view was asked for.
     assert log.index("convert") < log.index("pixels3d")
     assert not any(s.get_locked() for s in surfaces())
@@ -110,12 +119,8 @@ def test_a_surface_re_initialised_by_a_conversion_is_refused(fake, case):
 
 @pytest.mark.parametrize("case", list(CALLS))
 def test_a_surface_re_initialised_at_its_own_size_is_drawn_correctly(fake, case):
-    log = []
-    pg = fake(log)
-    target = pygame.Surface((40, 30), pygame.SRCALPHA)
-    surfaces = (lambda: pg.made) if case in GENERATORS else (lambda: [target])
-    result = CALLS[case](None if case in GENERATORS else target,
-                         lambda v: Hostile(v, reinit(surfaces, (40, 30)), log))
+    _, _, target, call = run_reinitialising(fake, case, (40, 30))
+    result = call()
     drawn = result if case in GENERATORS else target
     # The same call with plain integers on a fresh surface gives the same pixels.
     fresh = pygame.Surface((40, 30), pygame.SRCALPHA)
