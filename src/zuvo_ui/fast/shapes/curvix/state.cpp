@@ -127,5 +127,4 @@ void raise_none_not_subscriptable() {
     if (zero) Py_XDECREF(PyObject_GetItem(Py_None, zero.get()));
 }
 
-
 }  // namespace zuvo::curvix

@@ -72,17 +72,17 @@ public:
     static std::optional<SurfaceViews> take(PyObject* pygame, PyObject* surf, std::int32_t width,
                                             std::int32_t height, Want want);
 
-    Plane alpha() const noexcept { return alpha_->plane(); }
+    Plane alpha() const noexcept { return alpha_.plane(); }
     // The four planes; only for views taken with Want::colour_and_alpha.
     PixelPlanes planes() const noexcept {
-        return {colour_->plane(0), colour_->plane(1), colour_->plane(2), alpha_->plane()};
+        return {colour_->plane(0), colour_->plane(1), colour_->plane(2), alpha_.plane()};
     }
 
 private:
     SurfaceViews(std::optional<ByteView>&& colour, ByteView&& alpha) noexcept
         : colour_(std::move(colour)), alpha_(std::move(alpha)) {}
     std::optional<ByteView> colour_;
-    std::optional<ByteView> alpha_;
+    ByteView alpha_;
 };
 
 // The corner-radius normalisation: one number for all four corners, a
