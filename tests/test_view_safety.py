@@ -179,18 +179,6 @@ def test_a_failing_view_reports_before_a_bad_colour(fake, bad_colour, failing):
     assert not surf.get_locked() and not pg.made[0].get_locked()
 
 
-@pytest.mark.parametrize("bad_colour, exc", [
-    (None, TypeError), ((256, 0, 0), OverflowError), ((0, 0), IndexError), ((0, 0, 0, -5), ValueError),
-])
-def test_with_good_views_the_colour_error_is_raised_and_nothing_changes(bad_colour, exc):
-    surf = pygame.Surface((12, 12), pygame.SRCALPHA)
-    surf.fill((1, 2, 3, 4))
-    before = pygame.image.tobytes(surf, "RGBA")
-    with pytest.raises(exc):
-        curvix.transform_into_outlined_rounded_rect(surf, 4, 2, bad_colour)
-    assert pygame.image.tobytes(surf, "RGBA") == before and not surf.get_locked()
-
-
 def test_a_surface_without_per_pixel_alpha_reports_its_view_before_a_missing_colour():
     surf = pygame.Surface((12, 12))
     with pytest.raises(ValueError, match="unsupported colormasks for alpha reference array"):
@@ -298,15 +286,3 @@ def test_layouts_without_shared_bytes_give_the_ordinary_result(fake, name, layou
     run_on(fake, FUNCTIONS[name], colour, alpha)
     expected_colour, expected_alpha = expected_planes(fake, FUNCTIONS[name])
     assert np.array_equal(colour, expected_colour) and np.array_equal(alpha, expected_alpha)
-
-
-@pytest.mark.parametrize("view, exc, message", [
-    (lambda: np.zeros((W, H), np.uint16), ValueError, "Buffer dtype mismatch"),
-    (lambda: np.zeros((W, H), np.bool_), ValueError, "Buffer dtype mismatch"),
-    (lambda: np.frombuffer(bytes(W * H), np.uint8).reshape(W, H), (BufferError, ValueError), None),
-    (lambda: memoryview(bytes(W * H)).cast("B", (W, H)), (BufferError, TypeError), None),
-])
-def test_odd_and_read_only_alpha_views_are_refused(fake, view, exc, message):
-    for name in ("outline transform", "filled generator"):
-        with pytest.raises(exc, match=message):
-            run_on(fake, FUNCTIONS[name], np.zeros((W, H, 3), np.uint8), view())
