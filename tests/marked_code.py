@@ -47,9 +47,9 @@ def marked_statements(source):
     return result
 
 
-def exception_matches(exc, spec):
+def exception_matches(exc, stated):
     """Whether `exc` is what a '# raises Name[: message]' marker states."""
-    name, _, message = spec.partition(":")
+    name, _, message = stated.partition(":")
     name, message = name.strip(), message.strip()
     names = {cls.__name__ for cls in type(exc).__mro__}
     if name not in names:
@@ -82,13 +82,13 @@ def run(source, filename="<example>", namespace=None):
         if marker is None:
             exec(code, namespace)
             continue
-        spec = marker[len(RAISES):]
+        stated = marker[len(RAISES):]
         try:
             exec(code, namespace)
         except Exception as exc:  # noqa: BLE001 - compared with the marker below
-            if not exception_matches(exc, spec):
+            if not exception_matches(exc, stated):
                 raise OutcomeError(f"{where}: raised {type(exc).__name__}: {exc}; "
-                                   f"the comment says {spec}") from exc
+                                   f"the comment says {stated}") from exc
         else:
-            raise OutcomeError(f"{where}: ran, but the comment says it raises {spec}")
+            raise OutcomeError(f"{where}: ran, but the comment says it raises {stated}")
     return namespace
