@@ -1,12 +1,16 @@
 // Stand-in for zuvo_ui.fast.raylib.zuvo_raylib, the raylib wrapper.
 //
-// No drawing happens: each call is recorded, and the texture and blend modes
-// are kept as stacks that tests read back, so that an unbalanced begin/end
-// pair shows.  An end without a begin fails, as a misuse should.
+// Each call is recorded, and the texture and blend modes are kept as stacks
+// that tests read back, so that an unbalanced begin/end pair shows.  An end
+// without a begin fails, as a misuse should.  While zuvo_standin.real_raylib
+// is enabled the calls also draw through raylib; raylib itself keeps no stack
+// (its EndTextureMode goes back to the window), so ending a nested mode here
+// gives raylib the enclosing target or blend mode again.
 #include <utility>
 #include <vector>
 
 #include "common.hpp"
+#include "real_raylib.hpp"
 
 namespace {
 
@@ -17,6 +21,34 @@ using zuvo::Ref;
 // destroyed: at process exit that would run after the interpreter is gone.
 std::vector<PyObject*>& texture_modes = *new std::vector<PyObject*>;
 std::vector<int> blend_modes;
+standin::real::Bridge* bridge = nullptr;  // set at import
+
+// Points raylib at the innermost open target, or at the window when that
+// target holds no render texture or none is open.
+void retarget_raylib() {
+    const standin::real::Functions* rl = bridge->functions;
+    if (!rl) return;
+    if (!texture_modes.empty()) {
+        if (const auto* texture = bridge->texture_of(texture_modes.back())) {
+            rl->BeginTextureMode(*texture);
+            return;
+        }
+    }
+    rl->EndTextureMode();
+}
+
+// Gives raylib the innermost open blend mode, or its default.
+void reblend_raylib() {
+    const standin::real::Functions* rl = bridge->functions;
+    if (!rl) return;
+    if (blend_modes.empty()) {
+        rl->EndBlendMode();
+        bridge->blend_mode = standin::real::kDefaultBlendMode;
+    } else {
+        rl->BeginBlendMode(blend_modes.back());
+        bridge->blend_mode = blend_modes.back();
+    }
+}
 
 bool fail_unbalanced(const char* name, bool empty) {
     if (!empty) return true;
@@ -25,7 +57,9 @@ bool fail_unbalanced(const char* name, bool empty) {
 }
 
 void begin_texture_mode(PyObject* target, int) {
-    if (standin::record("begin_texture_mode", {target})) texture_modes.push_back(Py_NewRef(target));
+    if (!standin::record("begin_texture_mode", {target})) return;
+    texture_modes.push_back(Py_NewRef(target));
+    retarget_raylib();
 }
 
 void end_texture_mode(int) {
@@ -33,25 +67,33 @@ void end_texture_mode(int) {
         fail_unbalanced("end_texture_mode", texture_modes.empty())) {
         PyObject* target = texture_modes.back();
         texture_modes.pop_back();
+        retarget_raylib();  // before the target can go, and its render texture with it
         Py_DECREF(target);
     }
 }
 
 void begin_blend_mode(int mode, int) {
     const Ref number = Ref::steal(PyLong_FromLong(mode));
-    if (number && standin::record("begin_blend_mode", {number.get()})) blend_modes.push_back(mode);
+    if (!number || !standin::record("begin_blend_mode", {number.get()})) return;
+    blend_modes.push_back(mode);
+    reblend_raylib();
 }
 
 void end_blend_mode(int) {
     if (standin::record("end_blend_mode", {}) &&
         fail_unbalanced("end_blend_mode", blend_modes.empty())) {
         blend_modes.pop_back();
+        reblend_raylib();
     }
 }
 
 // Cannot report failure: a recorder failure is shown as unraisable instead.
 void c_clear_background_blank() {
-    if (!standin::record("c_clear_background_blank", {})) PyErr_WriteUnraisable(nullptr);
+    if (!standin::record("c_clear_background_blank", {})) {
+        PyErr_WriteUnraisable(nullptr);
+        return;
+    }
+    if (const standin::real::Functions* rl = bridge->functions) rl->ClearBackground({0, 0, 0, 0});
 }
 
 template <typename Body>
@@ -98,8 +140,14 @@ PyObject* blend_stack(PyObject*, PyObject*) {
 }
 
 PyObject* reset(PyObject*, PyObject*) {
-    for (PyObject* target : std::exchange(texture_modes, {})) Py_DECREF(target);
+    const bool was_open = !texture_modes.empty() || !blend_modes.empty();
+    const std::vector<PyObject*> targets = std::exchange(texture_modes, {});
     blend_modes.clear();
+    if (was_open) {
+        reblend_raylib();
+        retarget_raylib();
+    }
+    for (PyObject* target : targets) Py_DECREF(target);
     Py_RETURN_NONE;
 }
 
@@ -126,6 +174,8 @@ void* as_pointer(F function) {
 }  // namespace
 
 PyMODINIT_FUNC PyInit_zuvo_raylib() {
+    bridge = standin::real::import_bridge();
+    if (!bridge) return nullptr;
     Ref module = Ref::steal(PyModule_Create(&definition));
     if (!module) return nullptr;
     PyObject* m = module.get();

@@ -1,6 +1,8 @@
 // Stand-in for zuvo_ui.fast.zvrendertex.zv_render_tex: raylib render textures.
-// Blits are recorded, not drawn; their arguments are checked against the
-// native signature so that a caller passing the wrong objects is caught.
+// Blits are recorded; their arguments are checked against the native
+// signature so that a caller passing the wrong objects is caught.  While
+// zuvo_standin.real_raylib is enabled, a texture made with a size owns a
+// raylib render texture of that size, and blits draw it.
 
 // Python.h first: structmember.h needs it, and CPython 3.11 does not include it for you.
 #include <Python.h>
@@ -10,6 +12,7 @@
 #include <cstddef>
 
 #include "common.hpp"
+#include "real_raylib.hpp"
 
 namespace {
 
@@ -21,6 +24,42 @@ ZvRenderTextureVTable vtable;
 PyTypeObject* vector_type = nullptr;
 PyTypeObject* rect_type = nullptr;
 std::uint32_t next_id = 1;
+standin::real::Bridge* bridge = nullptr;  // set at import
+
+// A tint channel from the colour rectangle's float: rounded, clamped to a byte.
+unsigned char channel(float value) {
+    if (!(value > 0.0f)) return 0;  // NaN too
+    if (value >= 255.0f) return 255;
+    return static_cast<unsigned char>(value + 0.5f);
+}
+
+// What the toolkit's blit does with raylib: `source`'s texture drawn whole
+// at `position` (the origin when None) into raylib's current target, tinted
+// by `color`; turned upside down when `flip_y` is set, since raylib keeps a
+// render texture's rows bottom up; with `blend_mode` for this one draw unless
+// it is negative, which keeps the blend mode in force.
+void draw_through_raylib(ZvRenderTexture* source, ZvVector2* position, int blend_mode, int flip_y,
+                         ZvRect* color) {
+    using namespace standin::real;
+    const Functions* rl = bridge->functions;
+    if (!rl) return;
+    const RenderTexture* found = bridge->texture_of(reinterpret_cast<PyObject*>(source));
+    if (!found) return;  // a texture made without a size, or before raylib was enabled
+    const Texture& texture = found->texture;
+    const auto height = static_cast<float>(texture.height);
+    const Rectangle whole{0.0f, 0.0f, static_cast<float>(texture.width), flip_y ? -height : height};
+    Vector2 at{0.0f, 0.0f};
+    if (reinterpret_cast<PyObject*>(position) != Py_None)
+        at = {static_cast<float>(position->data.x), static_cast<float>(position->data.y)};
+    const Color tint{channel(color->x), channel(color->y), channel(color->w), channel(color->h)};
+    if (blend_mode < 0) {
+        rl->DrawTextureRec(texture, whole, at, tint);
+        return;
+    }
+    rl->BeginBlendMode(blend_mode);
+    rl->DrawTextureRec(texture, whole, at, tint);
+    rl->BeginBlendMode(bridge->blend_mode);
+}
 
 bool check_exact_kind(PyObject* obj, PyTypeObject* type) {
     if (PyObject_TypeCheck(obj, type)) return true;
@@ -37,12 +76,15 @@ void c_fast_zvblit(ZvRenderTexture* self, ZvRenderTexture* source, ZvVector2* po
         !check_exact_kind(col, rect_type)) {
         return;
     }
-    if (!standin::recording()) return;
-    const Ref blend = Ref::steal(PyLong_FromLong(blend_mode));
-    const Ref flip = Ref::steal(PyLong_FromLong(flip_y));
-    if (!blend || !flip) return;
-    standin::record("c_fast_zvblit",
-                    {reinterpret_cast<PyObject*>(self), src, pos, blend.get(), flip.get(), col});
+    if (standin::recording()) {
+        const Ref blend = Ref::steal(PyLong_FromLong(blend_mode));
+        const Ref flip = Ref::steal(PyLong_FromLong(flip_y));
+        if (!blend || !flip) return;
+        if (!standin::record("c_fast_zvblit", {reinterpret_cast<PyObject*>(self), src, pos,
+                                               blend.get(), flip.get(), col}))
+            return;
+    }
+    draw_through_raylib(source, position, blend_mode, flip_y, color);
 }
 
 // The same blit for Python callers: texture.c_fast_zvblit(source, position,
@@ -74,7 +116,7 @@ PyObject* py_c_fast_zvblit(PyObject* self, PyObject* const* args, Py_ssize_t nar
 PyMethodDef methods[] = {
     {"c_fast_zvblit",
      reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(py_c_fast_zvblit)),
-     METH_FASTCALL, "Draws `source` at `position` (recorded, not drawn)."},
+     METH_FASTCALL, "Draws `source` at `position` (recorded; drawn while raylib is enabled)."},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -92,10 +134,15 @@ PyObject* texture_new(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
     t->width = width;
     t->height = height;
     t->name = Py_NewRef(name);
-    return reinterpret_cast<PyObject*>(t);
+    Ref texture = Ref::steal(reinterpret_cast<PyObject*>(t));
+    if (bridge->functions && width > 0 && height > 0 &&
+        !bridge->load(texture.get(), width, height))
+        return nullptr;
+    return texture.release();
 }
 
 void texture_dealloc(PyObject* self) {
+    bridge->unload(self);
     Py_CLEAR(reinterpret_cast<ZvRenderTexture*>(self)->name);
     Py_TYPE(self)->tp_free(self);
 }
@@ -119,6 +166,8 @@ PyModuleDef definition = {PyModuleDef_HEAD_INIT, "zv_render_tex", nullptr, -1, n
 }  // namespace
 
 PyMODINIT_FUNC PyInit_zv_render_tex() {
+    bridge = standin::real::import_bridge();
+    if (!bridge) return nullptr;
     void* table = nullptr;
     if (!standin::import_type(kVector2Module, "ZvVector2", &vector_type, &table)) return nullptr;
     if (!standin::import_type(kRectModule, "ZvRect", &rect_type, &table)) return nullptr;
