@@ -22,9 +22,21 @@ bool have_table = false;
 std::unordered_map<PyObject*, RenderTexture>& textures =
     *new std::unordered_map<PyObject*, RenderTexture>;
 
+Bridge bridge{};
+
 const RenderTexture* texture_of(PyObject* owner) {
     const auto found = textures.find(owner);
     return found == textures.end() ? nullptr : &found->second;
+}
+
+// raylib's LoadRenderTexture and UnloadRenderTexture bind the window's
+// framebuffer when done, and leave draws batched for the target unflushed:
+// around them, the batch goes to the target and the target is bound again.
+template <typename Body>
+void keeping_the_target(Body body) {
+    if (bridge.has_target) table.BeginTextureMode(bridge.target);
+    body();
+    if (bridge.has_target) table.BeginTextureMode(bridge.target);
 }
 
 void unload(PyObject* owner) {
@@ -32,7 +44,9 @@ void unload(PyObject* owner) {
     if (found == textures.end()) return;
     const RenderTexture texture = found->second;
     textures.erase(found);
-    if (have_table) table.UnloadRenderTexture(texture);
+    if (!have_table) return;
+    // A texture can go at any time (a garbage collection inside a frame).
+    keeping_the_target([&] { table.UnloadRenderTexture(texture); });
 }
 
 bool load(PyObject* owner, int width, int height) {
@@ -41,7 +55,8 @@ bool load(PyObject* owner, int width, int height) {
         return false;
     }
     unload(owner);
-    const RenderTexture texture = table.LoadRenderTexture(width, height);
+    RenderTexture texture{};
+    keeping_the_target([&] { texture = table.LoadRenderTexture(width, height); });
     if (texture.id == 0 || texture.texture.id == 0) {
         PyErr_Format(PyExc_RuntimeError, "raylib could not create a %dx%d render texture", width,
                      height);
@@ -51,7 +66,6 @@ bool load(PyObject* owner, int width, int height) {
     return true;
 }
 
-Bridge bridge = {nullptr, kDefaultBlendMode, texture_of, load, unload};
 
 // The address of raylib's function `name` from the dictionary use() was given.
 template <typename F>
@@ -93,6 +107,7 @@ PyObject* use(PyObject*, PyObject* addresses) {
     have_table = true;
     bridge.functions = &table;
     bridge.blend_mode = kDefaultBlendMode;
+    bridge.has_target = false;
     Py_RETURN_NONE;
 }
 
@@ -105,6 +120,7 @@ PyObject* close(PyObject*, PyObject*) {
     if (have_table)
         for (const auto& [owner, texture] : owned) table.UnloadRenderTexture(texture);
     bridge.functions = nullptr;
+    bridge.has_target = false;
     have_table = false;
     return PyLong_FromSize_t(owned.size());
 }
@@ -138,6 +154,10 @@ PyModuleDef definition = {PyModuleDef_HEAD_INIT, "_raylib", nullptr, -1, functio
 }  // namespace
 
 PyMODINIT_FUNC PyInit__raylib() {
+    bridge.blend_mode = kDefaultBlendMode;
+    bridge.texture_of = texture_of;
+    bridge.load = load;
+    bridge.unload = unload;
     Ref module = Ref::steal(PyModule_Create(&definition));
     if (!module) return nullptr;
     const Ref capsule = Ref::steal(PyCapsule_New(&bridge, kCapsule, nullptr));

@@ -68,6 +68,12 @@ struct Bridge {
     const Functions* functions;
     // The blend mode raylib was last left in by the stand-in.
     int blend_mode;
+    // The render texture raylib was last pointed at by the stand-in, if any:
+    // raylib's LoadRenderTexture and UnloadRenderTexture bind the window's
+    // framebuffer, so making or unloading another texture must point raylib
+    // back at this one.
+    bool has_target;
+    RenderTexture target;
     // The raylib render texture that `owner` (a ZvRenderTexture) holds, or null.
     const RenderTexture* (*texture_of)(PyObject* owner);
     // Gives `owner` a new render texture of the given size; false with an exception.

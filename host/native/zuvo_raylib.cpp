@@ -30,10 +30,13 @@ void retarget_raylib() {
     if (!rl) return;
     if (!texture_modes.empty()) {
         if (const auto* texture = bridge->texture_of(texture_modes.back())) {
+            bridge->target = *texture;
+            bridge->has_target = true;
             rl->BeginTextureMode(*texture);
             return;
         }
     }
+    bridge->has_target = false;
     rl->EndTextureMode();
 }
 
