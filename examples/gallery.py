@@ -98,7 +98,8 @@ def main() -> int:
     pills(canvas, font, 116)
     cards(canvas, font, 206)
     bottom = gallery_transforms.draw(canvas, font, 350)
-    bottom = gallery_panelix.draw(canvas, font, bottom + 12)
+    # With a display (and raylib), the menu by all three back ends side by side.
+    bottom = gallery_panelix.draw(canvas, font, bottom + 12, every_back_end=HAS_DISPLAY)
     picture = canvas.subsurface((0, 0, canvas.get_width(), bottom))
     args.output.parent.mkdir(parents=True, exist_ok=True)
     pygame.image.save(picture, str(args.output))
