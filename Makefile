@@ -133,7 +133,7 @@ NATIVE_OBJECTS := $(patsubst $(KERNEL_DIR)/%.cpp,$(NATIVE_OUT)/%.o,$(KERNEL_SOUR
 	$(NATIVE_OUT)/kernel_paths.o
 
 $(NATIVE_OUT)/%.o: $(KERNEL_DIR)/%.cpp $(NATIVE_HEADERS) | $(NATIVE_OUT)/.dir
-	$(NATIVE_CXX) $(NATIVE_FLAGS) $(if $(and $(NATIVE_X86),$(filter outline_avx2.o,$(@F))),-mavx2 -mfma) -c $< -o $@
+	$(NATIVE_CXX) $(NATIVE_FLAGS) $(if $(and $(NATIVE_X86),$(filter isa_avx2.o,$(@F))),-mavx2 -mfma) -c $< -o $@
 
 $(NATIVE_OUT)/kernel_paths.o: tests/native/kernel_paths.cpp $(NATIVE_HEADERS) | $(NATIVE_OUT)/.dir
 	$(NATIVE_CXX) $(NATIVE_FLAGS) -c $< -o $@

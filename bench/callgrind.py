@@ -33,17 +33,32 @@ planes = (c[:, :, 0], c[:, :, 1], c[:, :, 2], a)
 """
 
 OUTLINE = ("probe.outline(*planes, *SIZE, (12,) * 4, 2.0, (220, 40, 40), 255, %s, 255, '%s')")
+KERNEL = "probe.kernel('%s', *planes, *SIZE, %s, %s, (30, 30, 30), 255, '%s')"
+PATHS = ("scalar", "scalar+runs", "sse2", "sse2+runs", "avx2", "avx2+runs")
 
 # (name, size, functions to count, the call)
-CASES = [
-    ("filled generator's corners, 120 x 40, radius 8", (120, 40),
-     "zuvo::curvix::round_filled_corners*", "probe.kernel('filled', *planes, *SIZE, 8, 2.0)"),
-    ("outlined generator's bands and corners, 120 x 40, radius 8, width 2", (120, 40),
-     "zuvo::curvix::paint_outline_*", "probe.kernel('outlined', *planes, *SIZE, 8, 2.0)"),
-    ("corner transform with colour, 1920 x 1080, radius 12", (1920, 1080),
-     "zuvo::curvix::transform_corners*", "probe.kernel('corners', *planes, *SIZE, 12, 0.0)"),
-]
-for path in ("scalar", "scalar+runs", "sse2", "sse2+runs", "avx2", "avx2+runs"):
+CASES = []
+for kind, size, radii, width, what, functions in (
+        ("filled", (120, 40), "(8,) * 4", "2.0", "filled generator's corners, 120 x 40, radius 8",
+         "zuvo::curvix::round_filled_corners_on*"),
+        ("filled", (400, 300), "(24, 8, 24, 8)", "2.0",
+         "filled generator's corners, 400 x 300, radii (24, 8, 24, 8)",
+         "zuvo::curvix::round_filled_corners_on*"),
+        ("outlined", (120, 40), "(8,) * 4", "2.0",
+         "outlined generator's bands and corners, 120 x 40, radius 8, width 2",
+         "zuvo::curvix::paint_outline_on*"),
+        ("outlined", (400, 300), "(24,) * 4", "3.5",
+         "outlined generator's bands and corners, 400 x 300, radius 24, width 3.5",
+         "zuvo::curvix::paint_outline_on*"),
+        ("corners", (1920, 1080), "(12,) * 4", "0.0",
+         "corner transform with colour, 1920 x 1080, radius 12",
+         "zuvo::curvix::transform_corners_on*")):
+    for path in PATHS:
+        # Run filling only changes the outlined generator's bands.
+        if path.endswith("+runs") and kind != "outlined":
+            continue
+        CASES.append(("%s, %s" % (what, path), size, functions, KERNEL % (kind, radii, width, path)))
+for path in PATHS:
     for bg in ("(30, 30, 30)", "None"):
         CASES.append(("outline transform %s background, 1920 x 1080, radius 12, stroke 2, %s"
                       % ("with" if bg != "None" else "without", path), (1920, 1080),

@@ -1,4 +1,4 @@
-// zuvo_kernelprobe: runs one chosen path of the outline transform's kernels on
+// zuvo_kernelprobe: runs one chosen path of the curvix kernels on
 // four writable 2-d uint8 arrays indexed [x][y] (pygame's pixels3d channels and
 // pixels_alpha, or any NumPy arrays).  Test and benchmark use only.
 #define PY_SSIZE_T_CLEAN
@@ -13,6 +13,7 @@
 #include "../src/zuvo_ui/fast/shapes/curvix/kernels/outline_span.hpp"
 #include "../src/zuvo_ui/fast/shapes/curvix/kernels/outlined.hpp"
 #include "../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform_fast.hpp"
+#include "../src/zuvo_ui/fast/shapes/curvix/kernels/shapes_fast.hpp"
 
 namespace {
 
@@ -22,19 +23,19 @@ using namespace zuvo::curvix;
 
 struct PathName {
     const char* name;
-    OutlinePath path;
+    KernelPath path;
     bool runs;
 };
 
 constexpr PathName paths[] = {
-    {"scalar", OutlinePath::scalar, false},
-    {"scalar+runs", OutlinePath::scalar, true},
-    {"neon", OutlinePath::neon, false},
-    {"neon+runs", OutlinePath::neon, true},
-    {"sse2", OutlinePath::sse2, false},
-    {"sse2+runs", OutlinePath::sse2, true},
-    {"avx2", OutlinePath::avx2, false},
-    {"avx2+runs", OutlinePath::avx2, true},
+    {"scalar", KernelPath::scalar, false},
+    {"scalar+runs", KernelPath::scalar, true},
+    {"neon", KernelPath::neon, false},
+    {"neon+runs", KernelPath::neon, true},
+    {"sse2", KernelPath::sse2, false},
+    {"sse2+runs", KernelPath::sse2, true},
+    {"avx2", KernelPath::avx2, false},
+    {"avx2+runs", KernelPath::avx2, true},
 };
 
 const PathName* find_path(const char* name) {
@@ -129,35 +130,47 @@ PyObject* outline(PyObject*, PyObject* args) {
     Py_RETURN_NONE;
 }
 
-// The other kernels on the same planes, for instruction counts of a fixed
-// case: the filled generator's corners, the outlined generator's bands and
-// corners, the corner transform with a colour.
+constexpr const char* kernel_doc =
+    "kernel(kind, red, green, blue, alpha, w, h, radii, width, rgb, alpha_base, path) -> None\n\n"
+    "Runs the 'filled' generator's corners, the 'outlined' generator's bands and corners,\n"
+    "or the corner transform with a colour ('corners') or without one ('corners-scale') on\n"
+    "the planes, on one of paths() ('scalar' is the scalar kernel itself; '+runs' writes\n"
+    "the outlined bands as runs).  radii: (tl, tr, br, bl); the outlined generator takes\n"
+    "int(tl).  The corner transform's radii are clamped as the module clamps them.";
+
 PyObject* other_kernel(PyObject*, PyObject* args) {
     const char* kind;
     PyObject* arrays[4];
-    int w, h, radius;
-    float width;
-    if (!PyArg_ParseTuple(args, "sOOOOiiif", &kind, &arrays[0], &arrays[1], &arrays[2],
-                          &arrays[3], &w, &h, &radius, &width)) {
+    int w, h, alpha_base;
+    float tl, tr, br, bl, width;
+    unsigned char r, g, b;
+    const char* path_name;
+    if (!PyArg_ParseTuple(args, "sOOOOii(ffff)f(bbb)is", &kind, &arrays[0], &arrays[1], &arrays[2],
+                          &arrays[3], &w, &h, &tl, &tr, &br, &bl, &width, &r, &g, &b, &alpha_base,
+                          &path_name)) {
         return nullptr;
     }
-    Planes planes;
+    const PathName* path = find_path(path_name);
+    if (!path) return nullptr;
     if (w < 0 || h < 0) {
         PyErr_SetString(PyExc_ValueError, "negative size");
         return nullptr;
     }
+    Planes planes;
     if (!planes.take(arrays, w, h)) return nullptr;
     const PixelPlanes px = planes.planes();
-    const auto r = static_cast<float>(radius);
+    const CornerRadii radii{tl, tr, br, bl};
     if (std::strcmp(kind, "filled") == 0) {
-        round_filled_corners(px.alpha, make_filled_shape(w, h, CornerRadii{r, r, r, r}, 255));
+        round_filled_corners_on(px.alpha, make_filled_shape(w, h, radii, alpha_base), path->path);
     } else if (std::strcmp(kind, "outlined") == 0) {
-        const OutlineShape shape = make_outline_shape(w, h, radius, width, 255, 30, 30, 30);
-        paint_outline_bands(px, shape);
-        paint_outline_corners(px, shape);
-    } else if (std::strcmp(kind, "corners") == 0) {
-        const CornerRadii radii = clamp_corner_radii(w, h, CornerRadii{r, r, r, r});
-        transform_corners(px.alpha, make_corner_transform(w, h, radii, true, 255));
+        const OutlineShape shape =
+            make_outline_shape(w, h, zuvo::trunc_to_int32(tl), width, alpha_base, r, g, b);
+        paint_outline_on(px, shape, path->path, path->runs);
+    } else if (std::strcmp(kind, "corners") == 0 || std::strcmp(kind, "corners-scale") == 0) {
+        const bool has_color = std::strcmp(kind, "corners") == 0;
+        const CornerTransform shape = make_corner_transform(
+            w, h, clamp_corner_radii(w, h, radii), has_color, alpha_base);
+        transform_corners_on(px.alpha, shape, path->path);
     } else {
         PyErr_Format(PyExc_ValueError, "unknown kernel '%s'", kind);
         return nullptr;
@@ -169,7 +182,7 @@ PyObject* available_paths(PyObject*, PyObject*) {
     PyObject* list = PyList_New(0);
     if (!list) return nullptr;
     for (const PathName& p : paths) {
-        if (!outline_path_available(p.path)) continue;
+        if (!kernel_path_available(p.path)) continue;
         PyObject* name = PyUnicode_FromString(p.name);
         if (!name || PyList_Append(list, name) < 0) {
             Py_XDECREF(name);
@@ -271,9 +284,7 @@ PyMethodDef methods[] = {
     {"fma", fused_multiply_add, METH_VARARGS,
      "fma(a, b, c, out, which): out = a * b + c rounded once, by 'std' (std::fma) or 'sse2'\n"
      "(the SSE2 path's emulation)."},
-    {"kernel", other_kernel, METH_VARARGS,
-     "kernel(kind, red, green, blue, alpha, w, h, radius, width): runs the 'filled',\n"
-     "'outlined' or 'corners' kernel on the planes."},
+    {"kernel", other_kernel, METH_VARARGS, kernel_doc},
     {"paths", available_paths, METH_NOARGS, "The paths this processor can run."},
     {"all_paths", all_paths, METH_NOARGS, "Every path the probe knows."},
     {nullptr, nullptr, 0, nullptr},

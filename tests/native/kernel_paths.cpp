@@ -8,8 +8,9 @@
 // one) fails as well.  The cases follow tests/test_kernel_paths.py: seeded
 // random ones, chosen edge cases (NaN, infinities, values near the float
 // range), layouts whose cells share bytes, and one surface over 32 MiB.
-// The other kernels have no alternative paths; they run on the same odd
-// layouts and must write nothing outside their own cells.
+// The other kernels (the generators' and the corner transform's) run on the
+// same layouts: each path against their scalar kernels, byte for byte, and
+// the scalar kernels must write nothing outside their own cells.
 //
 // The paths are compared within one build; to catch a compiler or processor
 // that changes the scalar kernel itself (contracted multiply-adds, another
@@ -36,6 +37,7 @@
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform.hpp"
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform_fast.hpp"
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outlined.hpp"
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/shapes_fast.hpp"
 
 namespace {
 
@@ -328,7 +330,7 @@ std::vector<OutlineCase> chosen_cases() {
 
 struct PathUnderTest {
     std::string name;
-    OutlinePath path;
+    KernelPath path;
     bool runs;
     long cases = 0, failed = 0;
 };
@@ -341,7 +343,7 @@ void add_named(std::vector<PathUnderTest>& out, const char* name, E path, bool w
 
 // Every path of the outline transform this build knows, available or not:
 // the scalar kernel with run filling, then each instruction set alone and
-// with run filling.  An enumerator added to OutlinePath later is included by
+// with run filling.  An enumerator added to KernelPath later is included by
 // its number until it is named here.
 template <class E>
 std::vector<PathUnderTest> known_paths() {
@@ -358,7 +360,7 @@ std::vector<PathUnderTest> known_paths() {
     for (int v = 0; v < 32; ++v) {
         if (std::find(named.begin(), named.end(), v) != named.end()) continue;
         const E path = static_cast<E>(v);
-        if (!outline_path_available(path)) continue;
+        if (!kernel_path_available(path)) continue;
         add_named(out, ("path " + std::to_string(v)).c_str(), path, true);
     }
     return out;
@@ -414,7 +416,7 @@ public:
         ++buffers_;
         changed_ += expected != s.bytes;
         for (PathUnderTest& p : paths_) {
-            if (!outline_path_available(p.path)) continue;
+            if (!kernel_path_available(p.path)) continue;
             Bytes got = s.bytes;
             transform_outline_on(s.planes(got), shape, p.path, p.runs);
             ++p.cases;
@@ -487,7 +489,18 @@ struct KernelTally {
 
 class OtherKernelChecks {
 public:
-    OtherKernelChecks(Report& report, Digest& digest) : report_(report), digest_(digest) {}
+    // Every path of `paths`; run filling only changes the outlined generator.
+    OtherKernelChecks(Report& report, Digest& digest, const std::vector<PathUnderTest>& paths)
+        : report_(report), digest_(digest) {
+        for (PathUnderTest p : paths) {
+            p.cases = p.failed = 0;
+            outlined_paths_.push_back(p);
+            if (!p.runs) {
+                filled_paths_.push_back(p);
+                corner_paths_.push_back(p);
+            }
+        }
+    }
 
     void run(const Layout& layout, Rng& rng) {
         const int w = rng.chance(0.1) ? rng.pick(kLargerSizes) : rng.pick(kSizes);
@@ -503,12 +516,20 @@ public:
 
         Bytes after = s.bytes;
         const CornerRadii radii{radius(), radius(), radius(), radius()};
-        const int alpha = rng.below(256);
+        // Colour alphas are any int32 to the kernels: products beyond the
+        // int32 range must truncate alike on every path.
+        const int alpha_extremes[] = {300, -7, 70000, std::numeric_limits<std::int32_t>::max(),
+                                      std::numeric_limits<std::int32_t>::min()};
+        const int alpha = rng.chance(0.1) ? rng.pick(alpha_extremes) : rng.below(256);
         round_filled_corners(s.planes(after).alpha, make_filled_shape(w, h, radii, alpha));
         std::snprintf(text, sizeof text, "filled corners, %s %dx%d radii (%g, %g, %g, %g) alpha %d: ",
                       layout.name, w, h, radii.top_left, radii.top_right, radii.bottom_right,
                       radii.bottom_left, alpha);
         tally(filled_, outside_changes(s, after, alpha_cells), text, &after);
+        const FilledShape filled = make_filled_shape(w, h, radii, alpha);
+        compare_paths(filled_paths_, s, after, text, [&](Bytes& got, const PathUnderTest& p) {
+            round_filled_corners_on(s.planes(got).alpha, filled, p.path);
+        });
 
         after = s.bytes;
         const int int_radii[] = {-5, 0, 1, 3, 10, 40, 1000, std::numeric_limits<std::int32_t>::max(),
@@ -523,11 +544,15 @@ public:
         std::snprintf(text, sizeof text, "outlined, %s %dx%d radius %d width %g: ", layout.name, w,
                       h, r, width);
         tally(outlined_, outside_changes(s, after, all_cells), text, &after);
+        compare_paths(outlined_paths_, s, after, text, [&](Bytes& got, const PathUnderTest& p) {
+            paint_outline_on(s.planes(got), outline, p.path, p.runs);
+        });
 
         after = s.bytes;
         const bool has_color = rng.chance(0.5);
         const CornerRadii clamped = clamp_corner_radii(w, h, radii);
-        transform_corners(s.planes(after).alpha, make_corner_transform(w, h, clamped, has_color, alpha));
+        const CornerTransform corners = make_corner_transform(w, h, clamped, has_color, alpha);
+        transform_corners(s.planes(after).alpha, corners);
         std::snprintf(text, sizeof text, "corner transform, %s %dx%d radii (%g, %g, %g, %g) %s: ",
                       layout.name, w, h, radii.top_left, radii.top_right, radii.bottom_right,
                       radii.bottom_left, has_color ? "with colour" : "without colour");
@@ -537,6 +562,9 @@ public:
             if (after[i] > s.bytes[i]) problem = "an alpha was raised at byte " + std::to_string(i);
         }
         tally(corners_, problem, text, &after);
+        compare_paths(corner_paths_, s, after, text, [&](Bytes& got, const PathUnderTest& p) {
+            transform_corners_on(s.planes(got).alpha, corners, p.path);
+        });
     }
 
     // A few values of each kernel worked out by hand on a 20 x 20 RGBA surface.
@@ -578,7 +606,39 @@ public:
         }
     }
 
+    // Each path's cases against the scalar kernels; false when none ran.
+    bool print_paths() const {
+        bool any = false;
+        const std::pair<const char*, const std::vector<PathUnderTest>*> kernels[] = {
+            {"filled corners", &filled_paths_}, {"outlined bands and corners", &outlined_paths_},
+            {"corner transform", &corner_paths_}};
+        for (const auto& [name, paths] : kernels) {
+            for (const PathUnderTest& p : *paths) {
+                if (p.cases == 0) continue;
+                any = true;
+                std::printf("  %s, %s: %ld cases, %ld failed\n", name, p.name.c_str(), p.cases,
+                            p.failed);
+            }
+        }
+        return any;
+    }
+
 private:
+    // Runs `kernel` on a copy of the surface for each available path; the
+    // copy must equal `expected`, the scalar kernel's output.
+    template <class Kernel>
+    void compare_paths(std::vector<PathUnderTest>& paths, const Surface& s, const Bytes& expected,
+                       const std::string& what, Kernel kernel) {
+        for (PathUnderTest& p : paths) {
+            if (!kernel_path_available(p.path)) continue;
+            Bytes got = s.bytes;
+            kernel(got, p);
+            ++p.cases;
+            const std::string diff = difference(s, expected, got);
+            if (!report_.check(diff.empty(), p.name + ", " + what + diff)) ++p.failed;
+        }
+    }
+
     void tally(KernelTally& t, const std::string& problem, const std::string& what,
                const Bytes* output = nullptr) {
         if (output) digest_.add(*output);
@@ -590,6 +650,7 @@ private:
     Digest& digest_;
     KernelTally filled_{"filled corners"}, outlined_{"outlined bands and corners"},
         corners_{"corner transform"};
+    std::vector<PathUnderTest> filled_paths_, outlined_paths_, corner_paths_;
 };
 
 }  // namespace
@@ -611,7 +672,7 @@ int main(int argc, char** argv) {
     Report report;
     Digest digest;
     std::vector<PathUnderTest> paths;
-    if (!digest_only) paths = known_paths<OutlinePath>();
+    if (!digest_only) paths = known_paths<KernelPath>();
     OutlineChecks outline(report, paths, digest);
 
     check_the_comparison(report);
@@ -637,14 +698,14 @@ int main(int argc, char** argv) {
                  "the scalar kernel changed only " + std::to_string(outline.changed()) + " of " +
                      std::to_string(outline.buffers()) + " buffers");
 
-    OtherKernelChecks others(report, digest);
+    OtherKernelChecks others(report, digest, paths);
     others.worked_examples();
     Rng rng(77);
     for (const Layout& layout : kLayouts) {
-        for (int i = 0; i < 80; ++i) others.run(layout, rng);
+        for (int i = 0; i < 300; ++i) others.run(layout, rng);
     }
     for (const Layout& layout : kSharedLayouts) {
-        for (int i = 0; i < 40; ++i) others.run(layout, rng);
+        for (int i = 0; i < 100; ++i) others.run(layout, rng);
     }
 
     char digest_text[17];
@@ -676,6 +737,8 @@ int main(int argc, char** argv) {
     }
     std::printf("other kernels, writing only their own cells:\n");
     others.print();
+    std::printf("other kernels, each path against the scalar kernels:\n");
+    report.check(others.print_paths(), "no path of the other kernels was exercised");
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%.1f s\n", seconds);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "../../../support/numeric.hpp"
+#include "prefetch.hpp"
 
 namespace zuvo::curvix {
 
@@ -32,23 +33,19 @@ CornerTransform make_corner_transform(std::int32_t width, std::int32_t height, C
     return s;
 }
 
-void transform_corner_row(const Plane& alpha, const CornerTransform& s, float radius,
-                          std::int32_t y, std::int32_t x_first, std::int32_t n) noexcept {
+namespace {
+
+void corner_row(const Plane& alpha, const CornerTransform& s, const CornerRow& row) noexcept {
     const float box_half_w = s.center_x;
-    const float box_half_h = s.center_y;
     const float alpha_base = static_cast<float>(s.alpha_base);
-    const float qy_base = std::fabs(static_cast<float>(y) - s.center_y) - box_half_h;
-    const float qy = qy_base + radius;
-    const float qy_out = max0(qy);
-    const float qy_sq = qy_out * qy_out;
-    std::uint8_t* row = alpha.row(y);
-    for (std::int32_t x = x_first; x < x_first + n; ++x) {
+    const float radius = row.radius;
+    for (std::int32_t x = row.x_begin; x < row.x_end; ++x) {
         const float qx = std::fabs(static_cast<float>(x) - s.center_x) - box_half_w + radius;
         const float qx_out = max0(qx);
-        const float dist_outside = std::sqrt(std::fma(qx_out, qx_out, qy_sq));
-        const float dist_inside = std::min(std::max(qx, qy), 0.0f);
+        const float dist_outside = std::sqrt(std::fma(qx_out, qx_out, row.qy_sq));
+        const float dist_inside = std::min(std::max(qx, row.qy), 0.0f);
         const float signed_dist = dist_inside + dist_outside - radius;
-        std::uint8_t& cell = row[x * alpha.x_stride];
+        std::uint8_t& cell = alpha.at(x, row.y);
         if (signed_dist >= 0.5f) {
             cell = 0;
         } else if (signed_dist > -0.5f) {
@@ -59,13 +56,40 @@ void transform_corner_row(const Plane& alpha, const CornerTransform& s, float ra
     }
 }
 
-void transform_corners(const Plane& alpha, const CornerTransform& s) noexcept {
+}  // namespace
+
+void corner_rows_scalar(const Plane& alpha, const CornerTransform& s, const CornerRow* rows,
+                        std::int32_t count) noexcept {
+    for (std::int32_t i = 0; i < count; ++i) corner_row(alpha, s, rows[i]);
+}
+
+void prefetch_corners(const Plane& alpha, const CornerTransform& s) noexcept {
+    for_each_corner_square(s.radii, s.width, s.height,
+                           [&](float, std::int32_t x_first, std::int32_t y_first, std::int32_t n) {
+                               prefetch_cells(alpha, x_first, x_first + n, y_first, y_first + n);
+                           });
+}
+
+void transform_corners(const Plane& alpha, const CornerTransform& s,
+                       CornerRowsEvaluator evaluate) noexcept {
+    const float box_half_h = s.center_y;
     for_each_corner_square(s.radii, s.width, s.height,
                            [&](float radius, std::int32_t x_first, std::int32_t y_first,
                                std::int32_t n) {
-                               for (std::int32_t y = y_first; y < y_first + n; ++y) {
-                                   transform_corner_row(alpha, s, radius, y, x_first, n);
-                               }
+                               // Constant along a row: qy_base, qy and max(qy, 0)^2.
+                               const auto row = [&](std::int32_t y) {
+                                   const float qy_base =
+                                       std::fabs(static_cast<float>(y) - s.center_y) - box_half_h;
+                                   const float qy = qy_base + radius;
+                                   const float qy_out = max0(qy);
+                                   return CornerRow{y, x_first, x_first + n, radius, qy,
+                                                    qy_out * qy_out};
+                               };
+                               in_row_batches<CornerRow>(
+                                   y_first, y_first + n, row,
+                                   [&](const CornerRow* rows, std::int32_t count) {
+                                       evaluate(alpha, s, rows, count);
+                                   });
                            });
 }
 

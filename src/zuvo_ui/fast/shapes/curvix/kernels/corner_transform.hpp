@@ -33,13 +33,23 @@ bool all_corners_square(const CornerRadii& radii) noexcept;
 CornerTransform make_corner_transform(std::int32_t width, std::int32_t height, CornerRadii radii,
                                       bool has_color, std::int32_t alpha_base) noexcept;
 
-// Row `y` of one corner square: columns [x_first, x_first + n) of `alpha`,
-// for the corner of radius `radius` (> 0).
-void transform_corner_row(const Plane& alpha, const CornerTransform& shape, float radius,
-                          std::int32_t y, std::int32_t x_first, std::int32_t n) noexcept;
+// `count` rows of a corner square, top to bottom, each pixel evaluated and
+// written as the scalar kernel does (shape_rows.hpp has one per instruction set).
+using CornerRowsEvaluator = void (*)(const Plane& alpha, const CornerTransform& shape,
+                                     const CornerRow* rows, std::int32_t count);
 
-// The four corner squares, top-left, top-right, bottom-left, bottom-right;
-// `alpha` is width x height.
-void transform_corners(const Plane& alpha, const CornerTransform& shape) noexcept;
+// The scalar kernel's rows: pixel by pixel.
+void corner_rows_scalar(const Plane& alpha, const CornerTransform& shape, const CornerRow* rows,
+                        std::int32_t count) noexcept;
+
+// Asks for the cache lines of the four corner squares (prefetch.hpp), as
+// prefetch_filled_corners does.
+void prefetch_corners(const Plane& alpha, const CornerTransform& shape) noexcept;
+
+// The four corner squares, top-left, top-right, bottom-left, bottom-right,
+// their rows through `evaluate` (by default the scalar kernel's); `alpha` is
+// width x height.
+void transform_corners(const Plane& alpha, const CornerTransform& shape,
+                       CornerRowsEvaluator evaluate = corner_rows_scalar) noexcept;
 
 }  // namespace zuvo::curvix

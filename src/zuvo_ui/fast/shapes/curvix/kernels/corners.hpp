@@ -1,6 +1,7 @@
 // Values shared by the rounded-rectangle kernels.  No Python.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "../../../support/numeric.hpp"
@@ -11,6 +12,28 @@ namespace zuvo::curvix {
 struct CornerRadii {
     float top_left = 0, top_right = 0, bottom_right = 0, bottom_left = 0;
 };
+
+// Columns [x_begin, x_end) of row y of one corner square of the filled
+// generator or the corner transform, with the values its pixels share.
+struct CornerRow {
+    std::int32_t y, x_begin, x_end;
+    float radius;  // the corner's radius, current_r
+    float qy;      // (|y - center_y| - half height) + radius
+    float qy_sq;   // max(qy, 0)^2
+};
+
+// Calls `evaluate(rows, count)` on the rows [y_begin, y_end) in batches, each
+// row made by `make(y)`: one call of an evaluator serves many rows.
+template <class Row, class Make, class Evaluate>
+void in_row_batches(std::int32_t y_begin, std::int32_t y_end, Make make, Evaluate evaluate) {
+    constexpr std::int64_t batch = 64;
+    Row rows[batch];
+    for (std::int64_t y0 = y_begin; y0 < y_end; y0 += batch) {
+        const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(batch, y_end - y0));
+        for (std::int32_t i = 0; i < count; ++i) rows[i] = make(static_cast<std::int32_t>(y0 + i));
+        evaluate(rows, count);
+    }
+}
 
 // The smaller of `a` and `limit`; a NaN `a` stays NaN, so that the callers'
 // "greater than 0" tests skip the corner.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "../../../support/numeric.hpp"
+#include "prefetch.hpp"
 
 namespace zuvo::curvix {
 
@@ -24,45 +25,71 @@ FilledShape make_filled_shape(std::int32_t width, std::int32_t height, CornerRad
 
 namespace {
 
-// One corner square: columns [x0, x0 + n), rows [y0, y0 + n).
-void round_corner(const Plane& alpha, const FilledShape& s, float radius, std::int32_t x_first,
-                  std::int32_t y_first, std::int32_t n) noexcept {
+void filled_row(const Plane& alpha, const FilledShape& s, const CornerRow& row) noexcept {
     const float alpha_base = static_cast<float>(s.alpha_base);
-    for (std::int32_t y = y_first; y < y_first + n; ++y) {
-        const float py = static_cast<float>(y) - s.center_y;
-        const float qy = std::fabs(py) - s.half_h + radius;
-        const float qy_out = max0(qy);
-        const float qy_sq = qy_out * qy_out;
-        std::uint8_t* row = alpha.row(y);
-        for (std::int32_t x = x_first; x < x_first + n; ++x) {
-            const float px = static_cast<float>(x) - s.center_x;
-            const float qx = std::fabs(px) - s.half_w + radius;
-            const float qx_out = max0(qx);
-            const float dist_outside = std::sqrt(qx_out * qx_out + qy_sq);
-            const float dist_inside = std::min(std::max(qx, qy), 0.0f);
-            const float signed_dist = dist_outside + dist_inside - radius;
-            std::uint8_t& cell = row[x * alpha.x_stride];
-            if (signed_dist >= 0.5f) {
-                cell = 0;
-            } else if (signed_dist > -0.5f) {
-                const float alpha_f = 0.5f - signed_dist;
-                cell = low8_of_trunc(alpha_f * alpha_base);
-            }
+    const float qy = row.qy;
+    for (std::int32_t x = row.x_begin; x < row.x_end; ++x) {
+        const float px = static_cast<float>(x) - s.center_x;
+        const float qx = std::fabs(px) - s.half_w + row.radius;
+        const float qx_out = max0(qx);
+        const float dist_outside = std::sqrt(qx_out * qx_out + row.qy_sq);
+        const float dist_inside = std::min(std::max(qx, qy), 0.0f);
+        const float signed_dist = dist_outside + dist_inside - row.radius;
+        std::uint8_t& cell = alpha.at(x, row.y);
+        if (signed_dist >= 0.5f) {
+            cell = 0;
+        } else if (signed_dist > -0.5f) {
+            const float alpha_f = 0.5f - signed_dist;
+            cell = low8_of_trunc(alpha_f * alpha_base);
         }
     }
 }
 
 }  // namespace
 
-void round_filled_corners(const Plane& alpha, const FilledShape& s) noexcept {
-    // Clamped to half the smaller side, the squares never overlap.
-    const CornerRadii clamped{min_keep_nan(s.radii.top_left, s.min_dim),
-                              min_keep_nan(s.radii.top_right, s.min_dim),
-                              min_keep_nan(s.radii.bottom_right, s.min_dim),
-                              min_keep_nan(s.radii.bottom_left, s.min_dim)};
+void filled_rows_scalar(const Plane& alpha, const FilledShape& s, const CornerRow* rows,
+                        std::int32_t count) noexcept {
+    for (std::int32_t i = 0; i < count; ++i) filled_row(alpha, s, rows[i]);
+}
+
+namespace {
+
+// Clamped to half the smaller side, the squares never overlap.
+CornerRadii clamped_radii(const FilledShape& s) noexcept {
+    return {min_keep_nan(s.radii.top_left, s.min_dim), min_keep_nan(s.radii.top_right, s.min_dim),
+            min_keep_nan(s.radii.bottom_right, s.min_dim),
+            min_keep_nan(s.radii.bottom_left, s.min_dim)};
+}
+
+}  // namespace
+
+void prefetch_filled_corners(const Plane& alpha, const FilledShape& s) noexcept {
+    for_each_corner_square(clamped_radii(s), s.width, s.height,
+                           [&](float, std::int32_t x_first, std::int32_t y_first, std::int32_t n) {
+                               prefetch_cells(alpha, x_first, x_first + n, y_first, y_first + n);
+                           });
+}
+
+void round_filled_corners(const Plane& alpha, const FilledShape& s,
+                          FilledRowsEvaluator evaluate) noexcept {
+    const CornerRadii clamped = clamped_radii(s);
     for_each_corner_square(clamped, s.width, s.height,
                            [&](float radius, std::int32_t x_first, std::int32_t y_first,
-                               std::int32_t n) { round_corner(alpha, s, radius, x_first, y_first, n); });
+                               std::int32_t n) {
+                               // Constant along a row: py, qy and max(qy, 0)^2.
+                               const auto row = [&](std::int32_t y) {
+                                   const float py = static_cast<float>(y) - s.center_y;
+                                   const float qy = std::fabs(py) - s.half_h + radius;
+                                   const float qy_out = max0(qy);
+                                   return CornerRow{y, x_first, x_first + n, radius, qy,
+                                                    qy_out * qy_out};
+                               };
+                               in_row_batches<CornerRow>(
+                                   y_first, y_first + n, row,
+                                   [&](const CornerRow* rows, std::int32_t count) {
+                                       evaluate(alpha, s, rows, count);
+                                   });
+                           });
 }
 
 }  // namespace zuvo::curvix

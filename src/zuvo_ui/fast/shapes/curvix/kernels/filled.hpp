@@ -23,7 +23,23 @@ struct FilledShape {
 FilledShape make_filled_shape(std::int32_t width, std::int32_t height, CornerRadii radii,
                               std::int32_t alpha_base) noexcept;
 
-// Rewrites the alpha of the four corner squares; `alpha` is width x height.
-void round_filled_corners(const Plane& alpha, const FilledShape& shape) noexcept;
+// `count` rows of a corner square, top to bottom, each pixel evaluated and
+// written as the scalar kernel does (shape_rows.hpp has one per instruction set).
+using FilledRowsEvaluator = void (*)(const Plane& alpha, const FilledShape& shape,
+                                     const CornerRow* rows, std::int32_t count);
+
+// The scalar kernel's rows: pixel by pixel.
+void filled_rows_scalar(const Plane& alpha, const FilledShape& shape, const CornerRow* rows,
+                        std::int32_t count) noexcept;
+
+// Asks for the cache lines of the four corner squares (prefetch.hpp): the
+// module does so before it releases the interpreter lock, so that they arrive
+// meanwhile.  A hint: no memory changes.
+void prefetch_filled_corners(const Plane& alpha, const FilledShape& shape) noexcept;
+
+// Rewrites the alpha of the four corner squares, their rows through
+// `evaluate` (by default the scalar kernel's); `alpha` is width x height.
+void round_filled_corners(const Plane& alpha, const FilledShape& shape,
+                          FilledRowsEvaluator evaluate = filled_rows_scalar) noexcept;
 
 }  // namespace zuvo::curvix

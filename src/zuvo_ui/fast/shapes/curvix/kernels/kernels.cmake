@@ -1,13 +1,16 @@
-# The outline transform's fast path: the driver and one translation unit per
-# instruction set.  Included by the module's build and by the test-only probe,
-# so that both compile the same sources with the same flags.
-set(CURVIX_OUTLINE_FAST_SOURCES
+# The kernels' fast paths: the outline transform's driver, the other kernels'
+# dispatch, and one translation unit per instruction set.  Included by the
+# module's build and by the test-only probe, so that both compile the same
+# sources with the same flags.
+set(CURVIX_FAST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/outline_transform_fast.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shapes_fast.cpp
   ${CMAKE_CURRENT_LIST_DIR}/outline_rows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/outline_portable.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/outline_sse2.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/outline_avx2.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/outline_neon.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/isa_sse2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/isa_avx2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/isa_neon.cpp
 )
 
 # The AVX2 unit, and only it, is compiled for AVX2 and FMA (the driver picks it
@@ -41,6 +44,6 @@ elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
   set(curvix_avx2_flags -mavx2 -mfma)
 endif()
 if(curvix_avx2_flags)
-  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/outline_avx2.cpp
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/isa_avx2.cpp
                               PROPERTIES COMPILE_OPTIONS "${curvix_avx2_flags}")
 endif()

@@ -8,11 +8,10 @@
 #include "../../../support/numeric.hpp"
 #include "outline_pixel.hpp"
 #include "outline_span.hpp"
+#include "pixel_runs.hpp"
 
-// String stores and non-temporal stores: GCC, Clang and clang-cl on x86-64
-// only.  Elsewhere the same runs take plain stores.
-#if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
-#define ZUVO_STRING_STORES 1
+// Non-temporal stores: where the string stores are.
+#ifdef ZUVO_STRING_STORES
 #include <emmintrin.h>
 #endif
 
@@ -58,21 +57,6 @@
 
 namespace zuvo::curvix {
 namespace {
-
-// Stores `count` copies of the 4-byte `word` from `p`.  Long runs are one
-// string store: for those the processor writes whole cache lines without
-// first reading them, as pygame's own fill does (measured: a 4096 x 4096
-// fill takes half the time of sixteen-byte stores).
-void fill_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) noexcept {
-#ifdef ZUVO_STRING_STORES
-    if (count >= 16) {
-        std::uint64_t n = static_cast<std::uint64_t>(count);
-        asm volatile("rep stosl" : "+D"(p), "+c"(n) : "a"(word) : "memory");
-        count = 0;
-    }
-#endif
-    for (; count > 0; --count, p += 4) std::memcpy(p, &word, 4);
-}
 
 // Surfaces at least this large have their settled runs written with
 // non-temporal stores: such a surface does not stay in the cache between
@@ -241,10 +225,9 @@ private:
         if (!all_channels) {
             clear_alpha(y, x0, x1);
         } else if (interleaved_) {
-            std::uint8_t* row = first_byte_ + y * y_stride_;
             std::uint32_t word;
-            std::memcpy(&word, row + static_cast<std::ptrdiff_t>(from) * 4, 4);
-            fill_words(row + static_cast<std::ptrdiff_t>(x0) * 4, x1 - x0, word);
+            std::memcpy(&word, pixels_.at(from, y), 4);
+            fill_words(pixels_.at(x0, y), x1 - x0, word);
         } else {
             for (const Plane* p : {&px_.red, &px_.green, &px_.blue, &px_.alpha}) {
                 const std::uint8_t v = p->at(from, y);
@@ -256,8 +239,8 @@ private:
     void copy_previous(std::int32_t y, std::int32_t x0, std::int32_t x1) const {
         if (x0 >= x1) return;
         if (interleaved_) {
-            std::uint8_t* to = first_byte_ + y * y_stride_ + static_cast<std::ptrdiff_t>(x0) * 4;
-            std::memcpy(to, to - y_stride_, static_cast<std::size_t>(x1 - x0) * 4);
+            std::uint8_t* to = pixels_.at(x0, y);
+            std::memcpy(to, to - pixels_.y_stride, static_cast<std::size_t>(x1 - x0) * 4);
             return;
         }
         for (const Plane* p : {&px_.red, &px_.green, &px_.blue, &px_.alpha}) {
@@ -308,12 +291,8 @@ private:
         r.clear = p.clear;
         if (r.clear) return r;
         const std::uint8_t rgba[4] = {p.r, p.g, p.b, p.a};
-        std::uint8_t word_bytes[4];
-        for (int i = 0; i < 4; ++i) {
-            r.rgba[i] = rgba[i];
-            word_bytes[offset_[i]] = rgba[i];
-        }
-        std::memcpy(&r.word, word_bytes, 4);
+        std::copy(rgba, rgba + 4, r.rgba);
+        r.word = pixels_.word(rgba);
         return r;
     }
 
@@ -322,7 +301,7 @@ private:
         if (settled_.clear) {
             clear_alpha(y, x0, x1);
         } else if (interleaved_) {
-            std::uint8_t* at = first_byte_ + y * y_stride_ + static_cast<std::ptrdiff_t>(x0) * 4;
+            std::uint8_t* at = pixels_.at(x0, y);
             if (streaming_) {
                 stream_words(at, x1 - x0, settled_.word);
             } else {
@@ -338,27 +317,11 @@ private:
         }
     }
 
-    // Four planes of 4-byte pixels, one byte each, in rows that do not
-    // overlap, take whole 32-bit stores and row copies.
+    // Interleaved pixels take whole 32-bit stores and row copies.
     void find_interleaving() {
-        const Plane* planes[4] = {&px_.red, &px_.green, &px_.blue, &px_.alpha};
-        first_byte_ = px_.red.base;
-        for (const Plane* p : planes) {
-            if (p->x_stride != 4 || p->y_stride != px_.red.y_stride) return;
-            first_byte_ = std::min(first_byte_, p->base);
-        }
-        if (s_.h > 1 && std::abs(std::int64_t{px_.red.y_stride}) < std::int64_t{s_.w} * 4) return;
-        bool seen[4] = {};
-        for (int i = 0; i < 4; ++i) {
-            const std::ptrdiff_t off = planes[i]->base - first_byte_;
-            if (off < 0 || off > 3 || seen[off]) return;
-            seen[off] = true;
-            offset_[i] = static_cast<int>(off);
-        }
-        y_stride_ = px_.red.y_stride;
-        interleaved_ = true;
-        const std::int64_t rows = s_.h, row_bytes = std::abs(static_cast<std::int64_t>(y_stride_));
-        streaming_ = rows * row_bytes >= kStreamingBytes;
+        interleaved_ = zuvo::curvix::find_interleaving(px_, s_.w, s_.h, pixels_);
+        const std::int64_t rows = s_.h, row_bytes = std::abs(static_cast<std::int64_t>(pixels_.y_stride));
+        streaming_ = interleaved_ && rows * row_bytes >= kStreamingBytes;
     }
 
     const PixelPlanes& px_;
@@ -372,9 +335,7 @@ private:
     std::int32_t left_end_ = 0;
     bool interleaved_ = false;
     bool streaming_ = false;
-    std::uint8_t* first_byte_ = nullptr;
-    std::ptrdiff_t y_stride_ = 0;
-    int offset_[4] = {};
+    InterleavedPixels pixels_;
 };
 
 }  // namespace

@@ -4,26 +4,16 @@
 #pragma once
 
 #include "../../../support/plane.hpp"
+#include "dispatch.hpp"
 #include "outline_transform.hpp"
 
 namespace zuvo::curvix {
-
-// The evaluators of the run-filling driver.  `scalar` is on every processor
-// and compiler; without run filling it is the plain scalar kernel itself.
-enum class OutlinePath {
-    scalar,
-    sse2,  // x86-64 with GCC or Clang
-    avx2,  // with FMA, where the processor has both
-    neon,  // aarch64 with GCC or Clang
-};
-
-bool outline_path_available(OutlinePath path) noexcept;
 
 // One chosen path; `fill_runs` false evaluates every pixel on it.  The planes
 // are shape.w x shape.h; where their cells share bytes (aliased planes,
 // overlapping rows) the plain scalar kernel runs instead.  For tests and
 // benchmarks: the module calls `transform_outline_fast`.
-void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, OutlinePath path,
+void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, KernelPath path,
                           bool fill_runs) noexcept;
 
 // The best available path with run filling: AVX2 and FMA, SSE2, NEON, or

@@ -4,6 +4,9 @@
 #include <cmath>
 
 #include "../../../support/numeric.hpp"
+#include "corners.hpp"
+#include "pixel_runs.hpp"
+#include "prefetch.hpp"
 
 namespace zuvo::curvix {
 
@@ -61,46 +64,135 @@ void paint_band(const PixelPlanes& px, const OutlineShape& s, Span rows, Span co
     }
 }
 
-void paint_corner(const PixelPlanes& px, const OutlineShape& s, Span rows, Span cols) noexcept {
-    const float alpha_base = static_cast<float>(s.alpha_base);
-    for (std::int32_t y = rows.begin; y < rows.end; ++y) {
-        const float dy = std::fabs(static_cast<float>(y) - s.center_y) - s.centerline_h;
-        const float dy_out = std::max(dy, 0.0f);
-        const float dy_sq = dy_out * dy_out;
-        for (std::int32_t x = cols.begin; x < cols.end; ++x) {
-            const float dx = std::fabs(static_cast<float>(x) - s.center_x) - s.centerline_w;
-            const float dist = (dx > 0.0f && dy_out > 0.0f) ? std::sqrt(dx * dx + dy_sq)
-                                                            : std::max(dx, dy_out);
-            const float signed_dist = dist + std::min(std::max(dx, dy), 0.0f) - s.center_radius;
-            const float dist_from_edge = std::fabs(signed_dist);
-            if (dist_from_edge > s.cutoff) continue;
-            const float alpha_f = s.half_width - dist_from_edge + 0.5f;
-            if (alpha_f <= 0.0f) continue;
-            px.red.at(x, y) = s.r;
-            px.green.at(x, y) = s.g;
-            px.blue.at(x, y) = s.b;
-            px.alpha.at(x, y) =
-                alpha_f >= 1.0f ? low8(s.alpha_base) : low8_of_trunc(alpha_f * alpha_base);
-        }
-    }
+// The bands of `paint_outline_bands`, each through `paint(rows, cols)`.
+template <class Paint>
+void for_each_band(const OutlineShape& s, Paint paint) {
+    const std::int64_t r = s.r_val, sw = s.sw, w = s.w, h = s.h;
+    paint(clip(0, sw, s.h), clip(r, w - r, s.w));      // top
+    paint(clip(h - sw, h, s.h), clip(r, w - r, s.w));  // bottom
+    paint(clip(r, h - r, s.h), clip(0, sw, s.w));      // left
+    paint(clip(r, h - r, s.h), clip(w - sw, w, s.w));  // right
+}
+
+// The four corner squares of `paint_outline_corners`, each through `paint(rows, cols)`.
+template <class Paint>
+void for_each_corner(const OutlineShape& s, Paint paint) {
+    const std::int64_t box = s.box_size, w = s.w, h = s.h;
+    paint(clip(0, box, s.h), clip(0, box, s.w));          // top-left
+    paint(clip(0, box, s.h), clip(w - box, w, s.w));      // top-right
+    paint(clip(h - box, h, s.h), clip(0, box, s.w));      // bottom-left
+    paint(clip(h - box, h, s.h), clip(w - box, w, s.w));  // bottom-right
 }
 
 }  // namespace
 
-void paint_outline_bands(const PixelPlanes& px, const OutlineShape& s) noexcept {
-    const std::int64_t r = s.r_val, sw = s.sw, w = s.w, h = s.h;
-    paint_band(px, s, clip(0, sw, s.h), clip(r, w - r, s.w));          // top
-    paint_band(px, s, clip(h - sw, h, s.h), clip(r, w - r, s.w));      // bottom
-    paint_band(px, s, clip(r, h - r, s.h), clip(0, sw, s.w));          // left
-    paint_band(px, s, clip(r, h - r, s.h), clip(w - sw, w, s.w));      // right
+void prefetch_outline(const PixelPlanes& px, const OutlineShape& s) noexcept {
+    // Interleaved pixels share their lines with the alpha cell's.
+    const bool interleaved = px.red.x_stride == 4 && px.green.x_stride == 4 &&
+                             px.blue.x_stride == 4 && px.alpha.x_stride == 4;
+    const auto fetch = [&](Span rows, Span cols) {
+        prefetch_cells(px.alpha, cols.begin, cols.end, rows.begin, rows.end);
+        if (interleaved) return;
+        for (const Plane* p : {&px.red, &px.green, &px.blue}) {
+            prefetch_cells(*p, cols.begin, cols.end, rows.begin, rows.end);
+        }
+    };
+    for_each_band(s, fetch);
+    for_each_corner(s, fetch);
 }
 
-void paint_outline_corners(const PixelPlanes& px, const OutlineShape& s) noexcept {
-    const std::int64_t box = s.box_size, w = s.w, h = s.h;
-    paint_corner(px, s, clip(0, box, s.h), clip(0, box, s.w));          // top-left
-    paint_corner(px, s, clip(0, box, s.h), clip(w - box, w, s.w));      // top-right
-    paint_corner(px, s, clip(h - box, h, s.h), clip(0, box, s.w));      // bottom-left
-    paint_corner(px, s, clip(h - box, h, s.h), clip(w - box, w, s.w));  // bottom-right
+void paint_outline_bands(const PixelPlanes& px, const OutlineShape& s) noexcept {
+    for_each_band(s, [&](Span rows, Span cols) { paint_band(px, s, rows, cols); });
+}
+
+void paint_outline_bands_in_runs(const PixelPlanes& px, const OutlineShape& s) noexcept {
+    const std::uint8_t rgba[4] = {s.r, s.g, s.b, low8(s.alpha_base)};
+    InterleavedPixels pixels;
+    if (find_interleaving(px, s.w, s.h, pixels)) {
+        const std::uint32_t word = pixels.word(rgba);
+        for_each_band(s, [&](Span rows, Span cols) {
+            for (std::int32_t y = rows.begin; y < rows.end && cols.begin < cols.end; ++y) {
+                fill_words(pixels.at(cols.begin, y), cols.end - cols.begin, word);
+            }
+        });
+        return;
+    }
+    const Plane* planes[4] = {&px.red, &px.green, &px.blue, &px.alpha};
+    if (std::all_of(planes, planes + 4, [](const Plane* p) { return p->x_stride == 1; })) {
+        for_each_band(s, [&](Span rows, Span cols) {
+            for (std::int32_t y = rows.begin; y < rows.end && cols.begin < cols.end; ++y) {
+                for (int i = 0; i < 4; ++i) {
+                    std::memset(&planes[i]->at(cols.begin, y), rgba[i],
+                                static_cast<std::size_t>(cols.end - cols.begin));
+                }
+            }
+        });
+        return;
+    }
+    paint_outline_bands(px, s);
+}
+
+namespace {
+
+void outlined_row(const PixelPlanes& px, const OutlineShape& s, const OutlinedRow& row) noexcept {
+    const float alpha_base = static_cast<float>(s.alpha_base);
+    const std::int32_t y = row.y;
+    for (std::int32_t x = row.x_begin; x < row.x_end; ++x) {
+        const float dx = std::fabs(static_cast<float>(x) - s.center_x) - s.centerline_w;
+        const float dist = (dx > 0.0f && row.dy_out > 0.0f) ? std::sqrt(dx * dx + row.dy_sq)
+                                                            : std::max(dx, row.dy_out);
+        const float signed_dist = dist + std::min(std::max(dx, row.dy), 0.0f) - s.center_radius;
+        const float dist_from_edge = std::fabs(signed_dist);
+        if (dist_from_edge > s.cutoff) continue;
+        const float alpha_f = s.half_width - dist_from_edge + 0.5f;
+        if (alpha_f <= 0.0f) continue;
+        px.red.at(x, y) = s.r;
+        px.green.at(x, y) = s.g;
+        px.blue.at(x, y) = s.b;
+        px.alpha.at(x, y) =
+            alpha_f >= 1.0f ? low8(s.alpha_base) : low8_of_trunc(alpha_f * alpha_base);
+    }
+}
+
+// The stroke's pixels as words, when the planes are interleaved.
+StrokeWords stroke_words(const PixelPlanes& px, const OutlineShape& s) noexcept {
+    StrokeWords words;
+    InterleavedPixels pixels;
+    if (!find_interleaving(px, s.w, s.h, pixels)) return words;
+    const std::uint8_t colour[4] = {s.r, s.g, s.b, 0};
+    const std::uint8_t alpha_one[4] = {0, 0, 0, 1};
+    const std::uint32_t one = pixels.word(alpha_one);
+    while ((one >> words.alpha_shift) != 1) words.alpha_shift += 8;
+    words.first_byte = pixels.first_byte;
+    words.y_stride = pixels.y_stride;
+    words.colour = pixels.word(colour);
+    return words;
+}
+
+}  // namespace
+
+void outlined_rows_scalar(const PixelPlanes& px, const OutlineShape& s, const StrokeWords&,
+                          const OutlinedRow* rows, std::int32_t count) noexcept {
+    for (std::int32_t i = 0; i < count; ++i) outlined_row(px, s, rows[i]);
+}
+
+void paint_outline_corners(const PixelPlanes& px, const OutlineShape& s,
+                           OutlinedRowsEvaluator evaluate) noexcept {
+    const StrokeWords words =
+        evaluate == outlined_rows_scalar ? StrokeWords{} : stroke_words(px, s);
+    const auto corner = [&](Span rows, Span cols) {
+        // Constant along a row: dy, max(dy, 0) and its square.
+        const auto row = [&](std::int32_t y) {
+            const float dy = std::fabs(static_cast<float>(y) - s.center_y) - s.centerline_h;
+            const float dy_out = std::max(dy, 0.0f);
+            return OutlinedRow{y, cols.begin, cols.end, dy, dy_out, dy_out * dy_out};
+        };
+        in_row_batches<OutlinedRow>(rows.begin, rows.end, row,
+                                    [&](const OutlinedRow* batch, std::int32_t count) {
+                                        evaluate(px, s, words, batch, count);
+                                    });
+    };
+    for_each_corner(s, corner);
 }
 
 }  // namespace zuvo::curvix

@@ -27,10 +27,55 @@ OutlineShape make_outline_shape(std::int32_t w, std::int32_t h, std::int32_t rad
                                 std::int32_t alpha_base, std::uint8_t r, std::uint8_t g,
                                 std::uint8_t b) noexcept;
 
-// Paints the four straight bands with the colour at full alpha.
+// Asks for the cache lines of the bands and corner squares (prefetch.hpp),
+// as prefetch_filled_corners does.
+void prefetch_outline(const PixelPlanes& px, const OutlineShape& shape) noexcept;
+
+// Paints the four straight bands with the colour at full alpha, pixel by pixel.
 void paint_outline_bands(const PixelPlanes& px, const OutlineShape& shape) noexcept;
 
-// Evaluates the four corner squares, replacing band pixels that the stroke covers.
-void paint_outline_corners(const PixelPlanes& px, const OutlineShape& shape) noexcept;
+// The same bands, each row one run: 32-bit stores on interleaved pixels, one
+// byte fill per plane where every plane's cells are adjacent bytes.  The
+// planes' cells must not share bytes (cells_disjoint).
+void paint_outline_bands_in_runs(const PixelPlanes& px, const OutlineShape& shape) noexcept;
+
+// Columns [x_begin, x_end) of row y of one corner square, with the values its
+// pixels share.
+struct OutlinedRow {
+    std::int32_t y, x_begin, x_end;
+    float dy;      // |y - center_y| - centerline_h
+    float dy_out;  // max(dy, 0)
+    float dy_sq;   // dy_out^2
+};
+
+// Where the planes are interleaved 4-byte pixels (find_interleaving in
+// pixel_runs.hpp), each pixel of pixel (x, y) lies in the word at
+// first_byte + y * y_stride + 4 * x, and a stroke pixel is `colour` (its
+// alpha byte 0) with the alpha shifted left by `alpha_shift`: one store
+// writes the same four cells the scalar kernel writes one by one.
+// `first_byte` null: the planes are not interleaved.
+struct StrokeWords {
+    std::uint8_t* first_byte = nullptr;
+    std::ptrdiff_t y_stride = 0;
+    std::uint32_t colour = 0;
+    int alpha_shift = 0;
+};
+
+// `count` rows of a corner square, top to bottom, each pixel evaluated and
+// written as the scalar kernel does (shape_rows.hpp has one per instruction
+// set), through `words` where it has a first byte.
+using OutlinedRowsEvaluator = void (*)(const PixelPlanes& px, const OutlineShape& shape,
+                                       const StrokeWords& words, const OutlinedRow* rows,
+                                       std::int32_t count);
+
+// The scalar kernel's rows: pixel by pixel, plane by plane (`words` unused).
+void outlined_rows_scalar(const PixelPlanes& px, const OutlineShape& shape,
+                          const StrokeWords& words, const OutlinedRow* rows,
+                          std::int32_t count) noexcept;
+
+// Evaluates the four corner squares, replacing band pixels that the stroke
+// covers, their rows through `evaluate` (by default the scalar kernel's).
+void paint_outline_corners(const PixelPlanes& px, const OutlineShape& shape,
+                           OutlinedRowsEvaluator evaluate = outlined_rows_scalar) noexcept;
 
 }  // namespace zuvo::curvix

@@ -1,13 +1,16 @@
-// The outline transform's per-pixel evaluation on SSE2, the x86-64 baseline:
-// four columns at a time.  SSE2 has no fused multiply-add, so the two that the
+// The kernels' per-pixel evaluation on SSE2, the x86-64 baseline (the outline
+// transform's evaluator and the corner rows of the other kernels): four
+// columns at a time.  SSE2 has no fused multiply-add, so the two that the
 // pixel rules call for are emulated exactly in double precision (below).
 #include "outline_span.hpp"
+#include "shape_rows.hpp"
 
 #ifdef ZUVO_HAS_SSE2_PATH
 
 #include <emmintrin.h>
 
 #include "outline_simd_body.hpp"
+#include "shape_simd_body.hpp"
 
 namespace zuvo::curvix {
 namespace {
@@ -87,6 +90,21 @@ std::int32_t outline_scan_sse2(const PixelPlanes& px, const OutlineConstants& k,
                                const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
                                bool rightwards, bool& all_written, ScanStop& stop) noexcept {
     return simd::scan_to_settled<Sse2>(px, k, row, x_begin, x_end, rightwards, all_written, stop);
+}
+
+void filled_rows_sse2(const Plane& alpha, const FilledShape& shape, const CornerRow* rows,
+                      std::int32_t count) noexcept {
+    shape_simd::filled_rows<Sse2>(alpha, shape, rows, count);
+}
+
+void corner_rows_sse2(const Plane& alpha, const CornerTransform& shape, const CornerRow* rows,
+                      std::int32_t count) noexcept {
+    shape_simd::corner_rows<Sse2>(alpha, shape, rows, count);
+}
+
+void outlined_rows_sse2(const PixelPlanes& px, const OutlineShape& shape, const StrokeWords& words,
+                        const OutlinedRow* rows, std::int32_t count) noexcept {
+    shape_simd::outlined_rows<Sse2>(px, shape, words, rows, count);
 }
 
 namespace {

@@ -1,0 +1,41 @@
+#include "shapes_fast.hpp"
+
+namespace zuvo::curvix {
+
+void round_filled_corners_on(const Plane& alpha, const FilledShape& shape, KernelPath path) noexcept {
+    const FilledRowsEvaluator rows = shape_evaluators(path).filled;
+    round_filled_corners(alpha, shape, rows ? rows : filled_rows_scalar);
+}
+
+void transform_corners_on(const Plane& alpha, const CornerTransform& shape, KernelPath path) noexcept {
+    CornerRowsEvaluator rows = shape_evaluators(path).corner;
+    // Scaling reads a vector of old alphas before writing them: the cells
+    // of a row must then be distinct.
+    if (!rows || (!shape.has_color && alpha.x_stride == 0)) rows = corner_rows_scalar;
+    transform_corners(alpha, shape, rows);
+}
+
+void paint_outline_on(const PixelPlanes& px, const OutlineShape& shape, KernelPath path,
+                      bool fill_runs) noexcept {
+    if (fill_runs && cells_disjoint(px)) {
+        paint_outline_bands_in_runs(px, shape);
+    } else {
+        paint_outline_bands(px, shape);
+    }
+    const OutlinedRowsEvaluator rows = shape_evaluators(path).outlined;
+    paint_outline_corners(px, shape, rows ? rows : outlined_rows_scalar);
+}
+
+void round_filled_corners_fast(const Plane& alpha, const FilledShape& shape) noexcept {
+    round_filled_corners_on(alpha, shape, best_kernel_path());
+}
+
+void transform_corners_fast(const Plane& alpha, const CornerTransform& shape) noexcept {
+    transform_corners_on(alpha, shape, best_kernel_path());
+}
+
+void paint_outline_fast(const PixelPlanes& px, const OutlineShape& shape) noexcept {
+    paint_outline_on(px, shape, best_kernel_path(), true);
+}
+
+}  // namespace zuvo::curvix
