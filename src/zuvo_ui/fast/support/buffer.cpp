@@ -104,13 +104,30 @@ std::optional<ByteView> ByteView::acquire(Ref array, int ndim) {
         return std::nullopt;
     }
     if (!checked_strides(view.buffer_, view.strides_)) return std::nullopt;
+    view.data_ = static_cast<std::uint8_t*>(view.buffer_.buf);
+    view.ndim_ = ndim;
+    std::copy(view.buffer_.shape, view.buffer_.shape + ndim, view.shape_);
+    return view;
+}
+
+ByteView ByteView::adopt(Ref array, std::uint8_t* data, int ndim, const Py_ssize_t* shape,
+                         const Py_ssize_t* strides) noexcept {
+    ByteView view;
+    view.array_ = std::move(array);
+    view.data_ = data;
+    view.ndim_ = ndim;
+    std::copy(shape, shape + ndim, view.shape_);
+    std::copy(strides, strides + ndim, view.strides_);
     return view;
 }
 
 ByteView::ByteView(ByteView&& other) noexcept
     : array_(std::move(other.array_)),
       buffer_(other.buffer_),
-      held_(std::exchange(other.held_, false)) {
+      held_(std::exchange(other.held_, false)),
+      data_(other.data_),
+      ndim_(other.ndim_) {
+    std::copy(other.shape_, other.shape_ + 3, shape_);
     std::copy(other.strides_, other.strides_ + 3, strides_);
 }
 
@@ -120,7 +137,7 @@ ByteView::~ByteView() {
 
 Plane ByteView::plane(int channel) const noexcept {
     Plane p;
-    p.base = data() + (buffer_.ndim == 3 ? channel * stride(2) : 0);
+    p.base = data() + (ndim_ == 3 ? channel * stride(2) : 0);
     p.width = static_cast<std::int32_t>(shape(0));
     p.height = static_cast<std::int32_t>(shape(1));
     p.x_stride = stride(0);
@@ -129,7 +146,7 @@ Plane ByteView::plane(int channel) const noexcept {
 }
 
 bool ByteView::fits(std::int32_t width, std::int32_t height, const char* what) const {
-    const bool colour = buffer_.ndim == 3;
+    const bool colour = ndim_ == 3;
     if (shape(0) == width && shape(1) == height && (!colour || shape(2) >= 3)) return true;
     if (colour) {
         PyErr_Format(PyExc_ValueError,

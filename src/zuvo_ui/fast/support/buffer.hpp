@@ -24,14 +24,21 @@ public:
     // strides are derived from its shape.
     static std::optional<ByteView> acquire(Ref array, int ndim);
 
+    // The layout of `array`, read by the caller from the object itself (a
+    // NumPy array of writable unsigned bytes): no buffer is taken, and
+    // `array` is held until the view goes.
+    static ByteView adopt(Ref array, std::uint8_t* data, int ndim, const Py_ssize_t* shape,
+                          const Py_ssize_t* strides) noexcept;
+
     ByteView(ByteView&& other) noexcept;
     ByteView& operator=(ByteView&&) = delete;
     ByteView(const ByteView&) = delete;
     ~ByteView();
 
-    Py_ssize_t shape(int axis) const noexcept { return buffer_.shape[axis]; }
+    int ndim() const noexcept { return ndim_; }
+    Py_ssize_t shape(int axis) const noexcept { return shape_[axis]; }
     Py_ssize_t stride(int axis) const noexcept { return strides_[axis]; }
-    std::uint8_t* data() const noexcept { return static_cast<std::uint8_t*>(buffer_.buf); }
+    std::uint8_t* data() const noexcept { return data_; }
 
     // The plane of channel `channel` (third axis) of a 3-d view, or the plane
     // of a 2-d view.  Call only after `fits` said yes.
@@ -46,8 +53,11 @@ private:
     ByteView() = default;
     Ref array_;
     Py_buffer buffer_{};
+    bool held_ = false;  // buffer_ was taken and must be released
+    std::uint8_t* data_ = nullptr;
+    int ndim_ = 0;
+    Py_ssize_t shape_[3] = {};
     Py_ssize_t strides_[3] = {};
-    bool held_ = false;
 };
 
 // Releases the interpreter lock for the lifetime of the object.

@@ -2,7 +2,7 @@
 #include "../../support/args.hpp"
 #include "../../support/convert.hpp"
 #include "entry_points.hpp"
-#include "kernels/filled.hpp"
+#include "kernels/shapes_fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {
@@ -38,7 +38,7 @@ Ref generate(PyObject* size, PyObject* radii_input, PyObject* color) {
 
     const Ref pygame = pygame_module();
     if (!pygame) return {};
-    Ref surf = new_surface(pygame.get(), *width, *height);
+    Ref surf = new_surface(pygame.get(), size, *width, *height);
     if (!surf) return {};
 
     if (color == Py_None) {
@@ -63,8 +63,9 @@ Ref generate(PyObject* size, PyObject* radii_input, PyObject* color) {
         if (!views) return {};
         const FilledShape shape = make_filled_shape(*width, *height, *radii, alpha_base);
         const Plane plane = views->alpha();
+        prefetch_filled_corners(plane, shape);
         ReleaseGil unlocked;
-        round_filled_corners(plane, shape);
+        round_filled_corners_fast(plane, shape);
     }
     return surf;
 }

@@ -1,9 +1,8 @@
 // The curvix module: the namespace its execute step binds.
 #include <Python.h>
 
-#define NPY_TARGET_VERSION NPY_1_25_API_VERSION
-#define NPY_NO_DEPRECATED_API NPY_1_25_API_VERSION
-#include <numpy/arrayobject.h>
+#define ZUVO_BINDS_NUMPY
+#include "numpy_api.hpp"
 
 #include "../../support/module.hpp"
 #include "entry_points.hpp"

@@ -5,7 +5,7 @@
 #include "../../support/convert.hpp"
 #include "../../support/errors.hpp"
 #include "entry_points.hpp"
-#include "kernels/outlined.hpp"
+#include "kernels/shapes_fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {
@@ -98,7 +98,7 @@ Ref generate(const OutlineArgs& in) {
 
     const Ref pygame = pygame_module();
     if (!pygame) return {};
-    Ref surf = new_surface(pygame.get(), *w, *h);
+    Ref surf = new_surface(pygame.get(), in.size, *w, *h);
     if (!surf || !fill(surf.get(), names.transparent)) return {};
 
     // The colour is converted before the views are taken (its conversions run
@@ -118,10 +118,10 @@ Ref generate(const OutlineArgs& in) {
     const OutlineShape shape = make_outline_shape(*w, *h, in.radius, in.width, colour->alpha_base,
                                                   colour->rgb[0], colour->rgb[1], colour->rgb[2]);
     const PixelPlanes planes = views->planes();
+    prefetch_outline(planes, shape);
     {
         ReleaseGil unlocked;
-        paint_outline_bands(planes, shape);
-        paint_outline_corners(planes, shape);
+        paint_outline_fast(planes, shape);
     }
     return surf;
 }

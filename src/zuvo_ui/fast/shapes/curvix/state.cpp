@@ -1,5 +1,6 @@
 #include "state.hpp"
 
+#include "numpy_api.hpp"
 #include "../../support/convert.hpp"
 #include "../../support/module.hpp"
 #include "../../support/names.hpp"
@@ -27,25 +28,79 @@ bool init_names() {
         return false;
     }
     if (!names.transparent) names.transparent = Py_BuildValue("(iiii)", 0, 0, 0, 0);
-    return names.transparent != nullptr;
+    if (!names.transparent) return false;
+    // A plain module's attribute is its namespace's entry unless ModuleType
+    // itself defines the name (a descriptor there would come first).
+    names.read_module_namespaces = true;
+    for (PyObject* name : {names.pygame, names.Surface, names.SRCALPHA, names.surfarray,
+                           names.pixels3d, names.pixels_alpha}) {
+        if (PyObject_HasAttr(reinterpret_cast<PyObject*>(&PyModule_Type), name)) {
+            names.read_module_namespaces = false;
+        }
+    }
+    return true;
 }
 
 Ref module_global(PyObject* name) { return lookup_global(module_dict, name); }
 
+namespace {
+
+// `getattr(obj, name)`.  pygame and its submodules are plain modules: their
+// attributes are read from their namespaces, as the interpreter would find
+// them there.  Anything else, and a name a namespace lacks (a module
+// `__getattr__`, or the AttributeError), takes the interpreter's lookup.
+Ref attribute(PyObject* obj, PyObject* name) {
+    if (names.read_module_namespaces && PyModule_CheckExact(obj)) {
+        PyObject* dict = PyModule_GetDict(obj);
+        PyObject* value = dict ? PyDict_GetItemWithError(dict, name) : nullptr;
+        if (value) return Ref::borrow(value);
+        if (PyErr_Occurred()) return {};
+    }
+    return getattr(obj, name);
+}
+
+// A NumPy array of writable unsigned bytes with `ndim` dimensions, read
+// directly: the layout the buffer protocol would describe, without building
+// the description.  Anything else (another exporter, another type, flags
+// NumPy keeps to itself, such as warning on write) takes the buffer protocol
+// and its errors.
+std::optional<ByteView> numpy_view(Ref& array, int ndim) {
+    if (!PyArray_CheckExact(array.get())) return std::nullopt;
+    auto* a = reinterpret_cast<PyArrayObject*>(array.get());
+    constexpr int public_flags = 0xffff;
+    if (PyArray_NDIM(a) != ndim || PyArray_TYPE(a) != NPY_UBYTE || !PyArray_ISWRITEABLE(a) ||
+        (PyArray_FLAGS(a) & ~public_flags) != 0) {
+        return std::nullopt;
+    }
+    Py_ssize_t shape[3], strides[3];
+    for (int axis = 0; axis < ndim; ++axis) {
+        shape[axis] = PyArray_DIM(a, axis);
+        strides[axis] = PyArray_STRIDE(a, axis);
+    }
+    auto* data = static_cast<std::uint8_t*>(PyArray_DATA(a));
+    return ByteView::adopt(std::move(array), data, ndim, shape, strides);
+}
+
+}  // namespace
+
 Ref pygame_module() {
     const Ref md = module_global(names.md);
     if (!md) return {};
-    return getattr(md.get(), names.pygame);
+    return attribute(md.get(), names.pygame);
 }
 
-Ref new_surface(PyObject* pygame, std::int32_t width, std::int32_t height) {
-    const Ref surface_type = getattr(pygame, names.Surface);
+Ref new_surface(PyObject* pygame, PyObject* size, std::int32_t width, std::int32_t height) {
+    const Ref surface_type = attribute(pygame, names.Surface);
     if (!surface_type) return {};
-    const Ref flags = getattr(pygame, names.SRCALPHA);
+    const Ref flags = attribute(pygame, names.SRCALPHA);
     if (!flags) return {};
-    const Ref size = Ref::steal(Py_BuildValue("(ii)", width, height));
-    if (!size) return {};
-    return call(surface_type.get(), size.get(), flags.get());
+    // The caller's (width, height) serves as it is when it holds just those ints.
+    const bool exact = PyTuple_GET_SIZE(size) == 2 &&
+                       PyLong_CheckExact(PyTuple_GET_ITEM(size, 0)) &&
+                       PyLong_CheckExact(PyTuple_GET_ITEM(size, 1));
+    const Ref built = exact ? Ref::borrow(size) : Ref::steal(Py_BuildValue("(ii)", width, height));
+    if (!built) return {};
+    return call(surface_type.get(), built.get(), flags.get());
 }
 
 bool fill(PyObject* surf, PyObject* color) {
@@ -62,11 +117,12 @@ namespace {
 
 std::optional<ByteView> view(PyObject* surfarray, PyObject* surf, PyObject* which, int ndim,
                              std::int32_t width, std::int32_t height, const char* what) {
-    const Ref getter = getattr(surfarray, which);
+    const Ref getter = attribute(surfarray, which);
     if (!getter) return std::nullopt;
     Ref array = call(getter.get(), surf);
     if (!array) return std::nullopt;
-    auto v = ByteView::acquire(std::move(array), ndim);
+    std::optional<ByteView> direct = numpy_view(array, ndim);
+    auto v = direct ? std::move(direct) : ByteView::acquire(std::move(array), ndim);
     if (!v || !v->fits(width, height, what)) return std::nullopt;
     return v;
 }
@@ -76,7 +132,7 @@ std::optional<ByteView> view(PyObject* surfarray, PyObject* surf, PyObject* whic
 std::optional<SurfaceViews> SurfaceViews::take(PyObject* pygame, PyObject* surf,
                                                std::int32_t width, std::int32_t height,
                                                Want want) {
-    const Ref surfarray = getattr(pygame, names.surfarray);
+    const Ref surfarray = attribute(pygame, names.surfarray);
     if (!surfarray) return std::nullopt;
     const bool with_colour = want == Want::colour_and_alpha;
     std::optional<ByteView> colour =

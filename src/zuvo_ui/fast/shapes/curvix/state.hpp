@@ -32,6 +32,9 @@ struct Names {
     PyObject* get_cached_filled;    // "_get_cached_rounded_rect_surface"
     PyObject* get_cached_outlined;  // "_get_cached_outlined_rounded_rect_sdf"
     PyObject* transparent;          // the tuple (0, 0, 0, 0)
+    // Whether an attribute of a plain module may be read from its namespace
+    // (see `attribute` in state.cpp).
+    bool read_module_namespaces;
 };
 
 // Set once by the module's execute step and kept for the life of the process.
@@ -47,8 +50,9 @@ Ref module_global(PyObject* name);
 // `md.pygame`, looked up afresh.
 Ref pygame_module();
 
-// `pygame.Surface((width, height), pygame.SRCALPHA)`.
-Ref new_surface(PyObject* pygame, std::int32_t width, std::int32_t height);
+// `pygame.Surface((width, height), pygame.SRCALPHA)`; `size` is the caller's
+// size tuple those came from (it is passed on when it holds exactly them).
+Ref new_surface(PyObject* pygame, PyObject* size, std::int32_t width, std::int32_t height);
 
 // `surf.fill(color)`, result dropped.
 bool fill(PyObject* surf, PyObject* color);

@@ -5,7 +5,7 @@
 #include "../../support/convert.hpp"
 #include "../../support/errors.hpp"
 #include "entry_points.hpp"
-#include "kernels/corner_transform.hpp"
+#include "kernels/shapes_fast.hpp"
 #include "kernels/outline_transform.hpp"
 #include "kernels/outline_transform_fast.hpp"
 #include "state.hpp"
@@ -124,9 +124,10 @@ Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
     const CornerTransform shape =
         make_corner_transform(size->width, size->height, radii, has_color, alpha_base);
     const Plane plane = views->alpha();
+    prefetch_corners(plane, shape);
     {
         ReleaseGil unlocked;
-        transform_corners(plane, shape);
+        transform_corners_fast(plane, shape);
     }
     return none();
 }
