@@ -219,8 +219,10 @@ template <class Isa>
 void evaluate_span(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
                    std::int32_t x_begin, std::int32_t x_end) {
     constexpr std::int32_t n = Isa::lanes;
-    for (std::int32_t x0 = x_begin; x0 < x_end; x0 += n) {
-        evaluate_vector<Isa>(px, k, row, x0, x_end - x0 < n ? x_end - x0 : n);
+    // Steps that never pass the span's end: no column index overflows.
+    for (std::int32_t x0 = x_begin, count = 0; x0 < x_end; x0 += count) {
+        count = x_end - x0 < n ? x_end - x0 : n;
+        evaluate_vector<Isa>(px, k, row, x0, count);
     }
 }
 
@@ -260,10 +262,10 @@ std::int32_t scan_to_settled(const PixelPlanes& px, const OutlineConstants& k, c
         return true;
     };
     if (rightwards) {
-        for (std::int32_t x0 = x_begin; x0 < x_end; x0 += n) {
-            const std::int32_t count = x_end - x0 < n ? x_end - x0 : n;
+        for (std::int32_t x0 = x_begin, count = 0; x0 < x_end; x0 += count) {
+            count = x_end - x0 < n ? x_end - x0 : n;
             const Kinds<Isa> kinds = evaluate_vector<Isa>(px, k, row, x0, count);
-            if (x0 == x_begin && x0 + n < x_end && all_beyond(kinds)) return beyond_run;
+            if (x0 == x_begin && x_end - x0 > n && all_beyond(kinds)) return beyond_run;
             for (std::int32_t i = 0; i < count; ++i) {
                 if (stops_at(kinds, i)) return x0 + i;
             }

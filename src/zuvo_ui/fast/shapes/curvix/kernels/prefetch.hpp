@@ -15,17 +15,21 @@
 
 #include "../../../support/plane.hpp"
 
-#if defined(_MSC_VER) && !defined(__clang__) && (defined(_M_X64) || defined(_M_IX86))
+#if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
 #include <xmmintrin.h>
 #endif
 
 namespace zuvo::curvix {
 
+// GCC drops __builtin_prefetch from a loop that does nothing else (it counts
+// as free of side effects), so GCC and Clang get the instruction itself.
 inline void prefetch_line(std::uintptr_t address) noexcept {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(reinterpret_cast<const void*>(address), 1, 3);
-#elif defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
+#if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
     _mm_prefetch(reinterpret_cast<const char*>(address), _MM_HINT_T0);
+#elif (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+    asm volatile("prefetcht0 (%0)" : : "r"(address));
+#elif (defined(__GNUC__) || defined(__clang__)) && defined(__aarch64__)
+    asm volatile("prfm pstl1keep, [%0]" : : "r"(address));
 #else
     (void)address;
 #endif

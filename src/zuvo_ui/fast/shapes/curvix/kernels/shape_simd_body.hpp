@@ -11,7 +11,8 @@
 // float-to-integer conversion through the truncating conversion of
 // outline_simd_body.hpp, whose low 8 bits equal `low8_of_trunc`.  The lanes
 // are then stored in ascending columns, so the writes reach memory in the
-// scalar kernel's order whatever the layout.
+// scalar kernel's order whatever the layout (a stroke pixel of interleaved
+// planes as one 32-bit store of the same four cells).
 #pragma once
 
 #include <cstdint>
@@ -107,14 +108,15 @@ void filled_rows(const Plane& alpha, const FilledShape& s, const CornerRow* rows
     for (std::int32_t r = 0; r < count; ++r) {
         const CornerRow row = rows[r];
         const RowCells cells(alpha, row.y);
-        for (std::int32_t x0 = row.x_begin; x0 < row.x_end; x0 += n) {
+        // Steps that never pass the row's end: no column index overflows.
+        for (std::int32_t x0 = row.x_begin, lanes = 0; x0 < row.x_end; x0 += lanes) {
+            lanes = row.x_end - x0 < n ? row.x_end - x0 : n;
             const F qx = (abs_of<Isa>(columns<Isa>(x0) - center_x) - half_w) + row.radius;
             const F signed_dist = rounded_box<Isa, false>(qx, row).signed_dist;
             const I cleared = signed_dist >= half;
             const I ramp = signed_dist > -half;
             const I value = low8_of<Isa>((half - signed_dist) * alpha_base);
-            store_alpha<Isa>(cells, x0, row.x_end - x0 < n ? row.x_end - x0 : n, cleared | ramp,
-                             cleared ? I{} : value);
+            store_alpha<Isa>(cells, x0, lanes, cleared | ramp, cleared ? I{} : value);
         }
     }
 }
@@ -134,8 +136,8 @@ void corner_rows(const Plane& alpha, const CornerTransform& s, const CornerRow* 
         const CornerRow row = rows[r];
         const RowCells cells(alpha, row.y);
         const float top = row.radius + 0.5f;
-        for (std::int32_t x0 = row.x_begin; x0 < row.x_end; x0 += n) {
-            const std::int32_t lanes = row.x_end - x0 < n ? row.x_end - x0 : n;
+        for (std::int32_t x0 = row.x_begin, lanes = 0; x0 < row.x_end; x0 += lanes) {
+            lanes = row.x_end - x0 < n ? row.x_end - x0 : n;
             const F qx = (abs_of<Isa>(columns<Isa>(x0) - center_x) - center_x) + row.radius;
             const Distances<Isa> d = rounded_box<Isa, true>(qx, row);
             const I cleared = d.signed_dist >= half;
@@ -180,7 +182,8 @@ void outlined_rows(const PixelPlanes& px, const OutlineShape& s, const StrokeWor
             alpha_cells(px.alpha, row.y);
         std::uint8_t* const row_words =
             stroke.first_byte ? stroke.first_byte + row.y * stroke.y_stride : nullptr;
-        for (std::int32_t x0 = row.x_begin; x0 < row.x_end; x0 += n) {
+        for (std::int32_t x0 = row.x_begin, lanes = 0; x0 < row.x_end; x0 += lanes) {
+            lanes = row.x_end - x0 < n ? row.x_end - x0 : n;
             const F dx = abs_of<Isa>(columns<Isa>(x0) - center_x) - centerline_w;
             const F root = Isa::sqrt(dx * dx + row.dy_sq);
             const F larger_out = dx < dy_out ? dy_out : dx;
@@ -191,7 +194,6 @@ void outlined_rows(const PixelPlanes& px, const OutlineShape& s, const StrokeWor
             const F alpha_f = (half_width - dist_from_edge) + 0.5f;
             const Lanes<Isa> write(~(dist_from_edge > cutoff) & ~(alpha_f <= zero));
             const I alpha = alpha_f >= one ? (I{} + full) : low8_of<Isa>(alpha_f * alpha_base);
-            const std::int32_t lanes = row.x_end - x0 < n ? row.x_end - x0 : n;
             if (row_words) {
                 const Lanes<Isa> pixel((I)((typename Isa::U)alpha << stroke.alpha_shift) |
                                        static_cast<std::int32_t>(stroke.colour));
