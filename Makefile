@@ -34,7 +34,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
-.PHONY: all build demo test bench bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel fuzz clean
+.PHONY: all build demo test bench bench-one bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel fuzz clean
 .PHONY: test-native test-aarch64 test-clang native-run
 
 all: build
@@ -61,14 +61,21 @@ demo: build
 test: build
 	$(TEST_ENV) $(PY) -m pytest $(PYTEST_ARGS)
 
-# The benchmark suite (never part of make test): prints a table, writes bench-results.json.
+# The benchmark suite (never part of make test), on pygame and then on pygame-ce,
+# each in its own environment: prints a table for each and writes
+# bench-results.json and bench-results-pygame-ce.json.
 # pycairo, a peer measured against, is built from source against Debian's cairo;
-# it goes into the environment here only, never into requirements-dev.txt.
-bench: build
+# it goes into the environments here only, never into requirements-dev.txt.
+BENCH_OUT ?= bench-results.json
+bench:
+	$(MAKE) bench-one
+	$(MAKE) VENV=.venv-pygame-ce PYGAME=pygame-ce BENCH_OUT=bench-results-pygame-ce.json bench-one
+
+bench-one: build
 	@pkg-config --exists cairo 2>/dev/null || { apt-get update && apt-get install -y libcairo2-dev pkg-config; }
 	@$(PY) -c "import cairo" 2>/dev/null || $(PIP) install pycairo
-	$(PY) bench/run.py --output bench-results.json
-	$(PY) bench/per_pixel.py bench-results.json
+	$(PY) bench/run.py --output $(BENCH_OUT)
+	$(PY) bench/per_pixel.py $(BENCH_OUT)
 
 # Instruction counts of one fixed case of each kernel under callgrind: free of
 # the machine's noise, for comparing a change with its predecessor.

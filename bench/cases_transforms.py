@@ -101,9 +101,9 @@ def cases():
     result = [
         Case("corner transform with colour, %s, radius %d" % (label, RADIUS),
              lambda: curvix.transform_into_rounded_rect(surf, RADIUS, FILL_COLOUR),
-             fill_and_views(other, FILL_COLOUR), "surf.fill + both views", target=1.10),
+             fill_and_views(other, FILL_COLOUR), "surf.fill + both views", target=1.05),
         Case("outline transform with background, %s, radius %d, stroke 2" % (label, RADIUS),
-             outline(surf, BACKGROUND), lambda: other.fill(BACKGROUND), "surf.fill", target=2.0),
+             outline(surf, BACKGROUND), lambda: other.fill(BACKGROUND), "surf.fill", target=1.05),
     ]
     if cairo is not None:
         result.append(Case("outline transform with background, %s, vs pycairo" % label,

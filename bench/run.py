@@ -35,6 +35,7 @@ def main():
     args = parser.parse_args()
 
     pygame.init()
+    load_before = os.getloadavg()
     results = []
     for suite in SUITES:
         for case in suite.cases():
@@ -42,9 +43,15 @@ def main():
                 results.append(measure(case, repeats=3 if args.quick else 15))
                 print("measured: %s" % case.name, file=sys.stderr)
     print(table(results))
+    load_after = os.getloadavg()
+    print("\n%s %s (SDL %s), CPython %s; load average (1, 5, 15 min) %s before, %s after"
+          % ("pygame-ce" if getattr(pygame, "IS_CE", False) else "pygame", pygame.version.ver,
+             ".".join(map(str, pygame.get_sdl_version())), platform.python_version(),
+             "%.2f %.2f %.2f" % load_before, "%.2f %.2f %.2f" % load_after))
     machine = {"python": platform.python_version(), "machine": platform.machine(),
                "processor": platform.processor(), "cpus": os.cpu_count(),
-               "pygame": pygame.version.ver}
+               "pygame": pygame.version.ver, "pygame_ce": bool(getattr(pygame, "IS_CE", False)),
+               "load_before": load_before, "load_after": load_after}
     payload = {"machine": machine,
                "results": [dict(dataclasses.asdict(r), ratio=r.ratio, met=r.met) for r in results]}
     pathlib.Path(args.output).write_text(json.dumps(payload, indent=2) + "\n")
