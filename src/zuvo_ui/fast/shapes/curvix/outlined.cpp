@@ -106,17 +106,26 @@ Ref generate(const OutlineArgs& in) {
     // so that a failing view still reports first.
     const auto colour = stroke_colour(in.color);
     HeldError failed = colour ? HeldError{} : HeldError::take();
-    const auto views =
-        SurfaceViews::take(pygame.get(), surf.get(), *w, *h, SurfaceViews::Want::colour_and_alpha);
+    const bool paints = colour && colour->alpha_base != 0;
+    const OutlineShape shape =
+        paints ? make_outline_shape(*w, *h, in.radius, in.width, colour->alpha_base,
+                                    colour->rgb[0], colour->rgb[1], colour->rgb[2])
+               : OutlineShape{};
+    // The lines of the bands and corners are asked for once the colour view
+    // gives their addresses (on pygame's pixels those are the alpha's too).
+    const auto prefetch = [](const PixelPlanes& colour_planes, const void* context) {
+        prefetch_outline(colour_planes, *static_cast<const OutlineShape*>(context));
+    };
+    const auto views = SurfaceViews::take(pygame.get(), surf.get(), *w, *h,
+                                          SurfaceViews::Want::colour_and_alpha,
+                                          OnColourView{paints ? +prefetch : nullptr, &shape});
     if (!views) return {};
     if (!colour) {
         failed.raise();
         return {};
     }
-    if (colour->alpha_base == 0) return surf;
+    if (!paints) return surf;
 
-    const OutlineShape shape = make_outline_shape(*w, *h, in.radius, in.width, colour->alpha_base,
-                                                  colour->rgb[0], colour->rgb[1], colour->rgb[2]);
     const PixelPlanes planes = views->planes();
     prefetch_outline(planes, shape);
     {

@@ -131,7 +131,7 @@ std::optional<ByteView> view(PyObject* surfarray, PyObject* surf, PyObject* whic
 
 std::optional<SurfaceViews> SurfaceViews::take(PyObject* pygame, PyObject* surf,
                                                std::int32_t width, std::int32_t height,
-                                               Want want) {
+                                               Want want, OnColourView on_colour) {
     const Ref surfarray = attribute(pygame, names.surfarray);
     if (!surfarray) return std::nullopt;
     const bool with_colour = want == Want::colour_and_alpha;
@@ -139,6 +139,10 @@ std::optional<SurfaceViews> SurfaceViews::take(PyObject* pygame, PyObject* surf,
         with_colour ? view(surfarray.get(), surf, names.pixels3d, 3, width, height, "pixels3d")
                     : std::nullopt;
     if (with_colour && !colour) return std::nullopt;
+    if (colour && on_colour.call) {
+        on_colour.call({colour->plane(0), colour->plane(1), colour->plane(2), colour->plane(0)},
+                       on_colour.context);
+    }
     auto alpha = view(surfarray.get(), surf, names.pixels_alpha, 2, width, height, "pixels_alpha");
     if (!alpha) return std::nullopt;
     return SurfaceViews(std::move(colour), std::move(*alpha));

@@ -60,6 +60,12 @@ bool fill(PyObject* surf, PyObject* color);
 // `surf.get_width()` / `surf.get_height()` converted to int32.
 std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method);
 
+// Called with a colour view's planes (the fourth one a copy of the red).
+struct OnColourView {
+    void (*call)(const PixelPlanes& colour, const void* context);
+    const void* context;
+};
+
 // The pixel views of one surface: the only way the entry points reach pixels.
 // `take` fetches `pygame.surfarray.pixels3d(surf)` (when the colour is wanted)
 // and then `pygame.surfarray.pixels_alpha(surf)`, checks each to be 8-bit
@@ -73,8 +79,13 @@ class SurfaceViews {
 public:
     enum class Want { alpha, colour_and_alpha };
 
+    // `on_colour`, when given, is called with the colour view's planes as soon
+    // as that view is taken, before pygame makes the alpha view: a kernel's
+    // prefetch asked for there has the alpha view's making to arrive in.  It
+    // may only read the planes' numbers (no Python, no pixels).
     static std::optional<SurfaceViews> take(PyObject* pygame, PyObject* surf, std::int32_t width,
-                                            std::int32_t height, Want want);
+                                            std::int32_t height, Want want,
+                                            OnColourView on_colour = {nullptr, nullptr});
 
     Plane alpha() const noexcept { return alpha_.plane(); }
     // The four planes; only for views taken with Want::colour_and_alpha.

@@ -1,8 +1,9 @@
 // The corner rows of the filled generator, the corner transform and the
 // outlined generator on vectors of columns, written once over an
-// instruction-set description `Isa` (see outline_simd_body.hpp) and
-// instantiated by each instruction-set translation unit.  Everything here has
-// internal linkage and calls no inline function that is not its own.
+// instruction-set description `Isa` (see outline_simd_body.hpp, whose helpers
+// it shares) and instantiated by each instruction-set translation unit.
+// Everything here has internal linkage and calls no inline function that is
+// not its own.
 //
 // Each lane follows the scalar kernel's operations one for one: the same IEEE
 // operations in the same order and precision, the same select for every
@@ -18,16 +19,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "outline_simd_body.hpp"
 #include "shape_rows.hpp"
 
 namespace zuvo::curvix::shape_simd {
 namespace {
 
-template <class Isa>
-typename Isa::F abs_of(typename Isa::F v) {
-    using I = typename Isa::I;
-    return (typename Isa::F)((I)v & 0x7fffffff);
-}
+using simd::abs_of;
 
 // The columns x0, x0 + 1, ... as floats.  Lanes past the row's end are never
 // stored; the unsigned sum keeps their indices defined.
