@@ -113,3 +113,14 @@ def test_the_surface_is_made_from_a_tuple_of_the_two_plain_ints(monkeypatch, siz
     generator(size)
     assert seen == [passed]
     assert type(seen[0]) is tuple and all(type(v) is int for v in seen[0])
+
+
+@pytest.mark.parametrize("size", [(0, 5), (5, 0), (0, 0)])
+def test_surfaces_without_pixels_are_made_and_transformed(size):
+    # Their views point at small offsets from null: no plane may be derived
+    # from them by pointer arithmetic (the sanitizer build checks).
+    assert OUTLINED(size, 2, 1.0, (1, 2, 3)).get_size() == size
+    assert FILLED(size, 2, (1, 2, 3)).get_size() == size
+    surf = pygame.Surface(size, pygame.SRCALPHA)
+    assert curvix.transform_into_rounded_rect(surf, 2, (1, 2, 3)) is None
+    assert curvix.transform_into_outlined_rounded_rect(surf, 2, 1.0, (1, 2, 3), (4, 5, 6)) is None

@@ -137,7 +137,11 @@ ByteView::~ByteView() {
 
 Plane ByteView::plane(int channel) const noexcept {
     Plane p;
-    p.base = data() + (ndim_ == 3 ? channel * stride(2) : 0);
+    // A view without cells may point anywhere (NumPy gives a zero-sized
+    // surface's channels small offsets from null): its plane keeps that
+    // pointer as it is, and no kernel touches a cell of it.
+    const bool has_cells = shape(0) != 0 && shape(1) != 0 && (ndim_ != 3 || shape(2) > channel);
+    p.base = data() + (ndim_ == 3 && has_cells ? channel * stride(2) : 0);
     p.width = static_cast<std::int32_t>(shape(0));
     p.height = static_cast<std::int32_t>(shape(1));
     p.x_stride = stride(0);
