@@ -127,7 +127,6 @@ Ref generate(const OutlineArgs& in) {
     if (!paints) return surf;
 
     const PixelPlanes planes = views->planes();
-    prefetch_outline(planes, shape);
     {
         ReleaseGil unlocked;
         paint_outline_fast(planes, shape);

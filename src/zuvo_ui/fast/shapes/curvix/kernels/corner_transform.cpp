@@ -64,10 +64,7 @@ void corner_rows_scalar(const Plane& alpha, const CornerTransform& s, const Corn
 }
 
 void prefetch_corners(const Plane& alpha, const CornerTransform& s) noexcept {
-    for_each_corner_square(s.radii, s.width, s.height,
-                           [&](float, std::int32_t x_first, std::int32_t y_first, std::int32_t n) {
-                               prefetch_cells(alpha, x_first, x_first + n, y_first, y_first + n);
-                           });
+    prefetch_corner_squares(alpha, s.radii, s.width, s.height);
 }
 
 void transform_corners(const Plane& alpha, const CornerTransform& s,

@@ -64,10 +64,7 @@ CornerRadii clamped_radii(const FilledShape& s) noexcept {
 }  // namespace
 
 void prefetch_filled_corners(const Plane& alpha, const FilledShape& s) noexcept {
-    for_each_corner_square(clamped_radii(s), s.width, s.height,
-                           [&](float, std::int32_t x_first, std::int32_t y_first, std::int32_t n) {
-                               prefetch_cells(alpha, x_first, x_first + n, y_first, y_first + n);
-                           });
+    prefetch_corner_squares(alpha, clamped_radii(s), s.width, s.height);
 }
 
 void round_filled_corners(const Plane& alpha, const FilledShape& s,

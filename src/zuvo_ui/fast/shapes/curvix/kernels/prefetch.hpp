@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "../../../support/plane.hpp"
+#include "corners.hpp"
 
 #if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
 #include <xmmintrin.h>
@@ -53,6 +54,15 @@ inline void prefetch_cells(const Plane& p, std::int32_t x_begin, std::int32_t x_
         }
         prefetch_line(static_cast<std::uintptr_t>(row + high));
     }
+}
+
+// The lines of the four corner squares of `for_each_corner_square`.
+inline void prefetch_corner_squares(const Plane& p, const CornerRadii& radii, std::int32_t width,
+                                    std::int32_t height) noexcept {
+    for_each_corner_square(radii, width, height,
+                           [&](float, std::int32_t x_first, std::int32_t y_first, std::int32_t n) {
+                               prefetch_cells(p, x_first, x_first + n, y_first, y_first + n);
+                           });
 }
 
 }  // namespace zuvo::curvix
