@@ -39,6 +39,9 @@ public:
     Py_ssize_t shape(int axis) const noexcept { return shape_[axis]; }
     Py_ssize_t stride(int axis) const noexcept { return strides_[axis]; }
     std::uint8_t* data() const noexcept { return data_; }
+    // The object whose memory the cells are: the buffer's exporter, or the
+    // array itself when its layout was read directly.
+    PyObject* exporter() const noexcept { return held_ && buffer_.obj ? buffer_.obj : array_.get(); }
 
     // The plane of channel `channel` (third axis) of a 3-d view, or the plane
     // of a 2-d view.  Call only after `fits` said yes.

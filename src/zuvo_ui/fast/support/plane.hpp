@@ -25,6 +25,10 @@ struct PixelPlanes {
     Plane red, green, blue, alpha;
 };
 
+struct ColourPlanes {
+    Plane red, green, blue;
+};
+
 namespace layout {
 
 // Strides this large belong to no real surface; refusing them keeps every

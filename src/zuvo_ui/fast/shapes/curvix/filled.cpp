@@ -58,8 +58,7 @@ Ref generate(PyObject* size, PyObject* radii_input, PyObject* color) {
     if (!fill(surf.get(), color)) return {};
 
     {
-        const auto views = SurfaceViews::take(pygame.get(), surf.get(), *width, *height,
-                                              SurfaceViews::Want::alpha);
+        const auto views = SurfaceViews::take_alpha_only(pygame.get(), surf.get(), *width, *height);
         if (!views) return {};
         const FilledShape shape = make_filled_shape(*width, *height, *radii, alpha_base);
         const Plane plane = views->alpha();

@@ -111,15 +111,13 @@ Ref generate(const OutlineArgs& in) {
         paints ? make_outline_shape(*w, *h, in.radius, in.width, colour->alpha_base,
                                     colour->rgb[0], colour->rgb[1], colour->rgb[2])
                : OutlineShape{};
-    // The lines of the bands and corners are asked for once the colour view
-    // gives their addresses (on pygame's pixels those are the alpha's too).
-    const auto prefetch = [](const PixelPlanes& colour_planes, const void* context) {
-        prefetch_outline(colour_planes, *static_cast<const OutlineShape*>(context));
-    };
-    const auto views = SurfaceViews::take(pygame.get(), surf.get(), *w, *h,
-                                          SurfaceViews::Want::colour_and_alpha,
-                                          OnColourView{paints ? +prefetch : nullptr, &shape});
+    auto views = SurfaceViews::take_colour(pygame.get(), surf.get(), *w, *h);
     if (!views) return {};
+    // The lines of the bands and corners are asked for as soon as the colour
+    // view gives their addresses (on pygame's pixels those are the alpha's
+    // too), so that they arrive while pygame makes the alpha view.
+    if (paints) prefetch_outline(views->colour_planes(), shape);
+    if (!views->take_alpha()) return {};
     if (!colour) {
         failed.raise();
         return {};

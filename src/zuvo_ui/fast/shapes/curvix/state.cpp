@@ -1,5 +1,6 @@
 #include "state.hpp"
 
+#include "live_pixels.hpp"
 #include "numpy_api.hpp"
 #include "../../support/convert.hpp"
 #include "../../support/module.hpp"
@@ -113,39 +114,69 @@ std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method) 
     return to_int32(value.get());
 }
 
-namespace {
+std::optional<SurfaceViews> SurfaceViews::start(PyObject* pygame, PyObject* surf,
+                                                std::int32_t width, std::int32_t height) {
+    Ref surfarray = attribute(pygame, names.surfarray);
+    if (!surfarray) return std::nullopt;
+    return SurfaceViews(std::move(surfarray), surf, width, height);
+}
 
-std::optional<ByteView> view(PyObject* surfarray, PyObject* surf, PyObject* which, int ndim,
-                             std::int32_t width, std::int32_t height, const char* what) {
-    const Ref getter = attribute(surfarray, which);
+std::optional<ByteView> SurfaceViews::take_view(PyObject* which, int ndim, const char* what,
+                                                bool& checked) {
+    const Ref getter = attribute(surfarray_.get(), which);
     if (!getter) return std::nullopt;
-    Ref array = call(getter.get(), surf);
+    // Asked before the getter runs: only the proof may come after the last one.
+    const bool pygame_getter = is_pygame_getter(getter.get());
+    Ref array = call(getter.get(), surf_);
     if (!array) return std::nullopt;
     std::optional<ByteView> direct = numpy_view(array, ndim);
     auto v = direct ? std::move(direct) : ByteView::acquire(std::move(array), ndim);
-    if (!v || !v->fits(width, height, what)) return std::nullopt;
+    if (!v || !v->fits(width_, height_, what)) return std::nullopt;
+    checked = pygame_getter || exported_by_pygame(*v);
     return v;
 }
 
-}  // namespace
+std::optional<SurfaceViews> SurfaceViews::take_colour(PyObject* pygame, PyObject* surf,
+                                                      std::int32_t width, std::int32_t height) {
+    auto views = start(pygame, surf, width, height);
+    if (!views) return std::nullopt;
+    auto colour = views->take_view(names.pixels3d, 3, "pixels3d", views->colour_checked_);
+    if (!colour) return std::nullopt;
+    views->colour_.emplace(std::move(*colour));
+    return views;
+}
 
-std::optional<SurfaceViews> SurfaceViews::take(PyObject* pygame, PyObject* surf,
-                                               std::int32_t width, std::int32_t height,
-                                               Want want, OnColourView on_colour) {
-    const Ref surfarray = attribute(pygame, names.surfarray);
-    if (!surfarray) return std::nullopt;
-    const bool with_colour = want == Want::colour_and_alpha;
-    std::optional<ByteView> colour =
-        with_colour ? view(surfarray.get(), surf, names.pixels3d, 3, width, height, "pixels3d")
-                    : std::nullopt;
-    if (with_colour && !colour) return std::nullopt;
-    if (colour && on_colour.call) {
-        on_colour.call({colour->plane(0), colour->plane(1), colour->plane(2), colour->plane(0)},
-                       on_colour.context);
+bool SurfaceViews::take_alpha() {
+    auto alpha = take_view(names.pixels_alpha, 2, "pixels_alpha", alpha_checked_);
+    if (!alpha) return false;
+    alpha_.emplace(std::move(*alpha));
+    return proven_live();
+}
+
+bool SurfaceViews::proven_live() const {
+    // No Python code runs from here until the caller's next call into Python.
+    const bool live = (!colour_checked_ || describes_live_pixels(*colour_, surf_)) &&
+                      (!alpha_checked_ || describes_live_pixels(*alpha_, surf_));
+    if (!live) {
+        PyErr_SetString(PyExc_ValueError,
+                        "the surface's pixels were replaced while its views were taken");
     }
-    auto alpha = view(surfarray.get(), surf, names.pixels_alpha, 2, width, height, "pixels_alpha");
-    if (!alpha) return std::nullopt;
-    return SurfaceViews(std::move(colour), std::move(*alpha));
+    return live;
+}
+
+std::optional<SurfaceViews> SurfaceViews::take_both(PyObject* pygame, PyObject* surf,
+                                                    std::int32_t width, std::int32_t height) {
+    auto views = take_colour(pygame, surf, width, height);
+    if (!views || !views->take_alpha()) return std::nullopt;
+    return views;
+}
+
+std::optional<SurfaceViews> SurfaceViews::take_alpha_only(PyObject* pygame, PyObject* surf,
+                                                          std::int32_t width,
+                                                          std::int32_t height) {
+    auto views = start(pygame, surf, width, height);
+    if (!views || !views->take_alpha()) return std::nullopt;
+    return views;
 }
 
 Ref item_at(PyObject* seq, Py_ssize_t index) {

@@ -60,44 +60,71 @@ bool fill(PyObject* surf, PyObject* color);
 // `surf.get_width()` / `surf.get_height()` converted to int32.
 std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method);
 
-// Called with a colour view's planes (the fourth one a copy of the red).
-struct OnColourView {
-    void (*call)(const PixelPlanes& colour, const void* context);
-    const void* context;
-};
-
 // The pixel views of one surface: the only way the entry points reach pixels.
-// `take` fetches `pygame.surfarray.pixels3d(surf)` (when the colour is wanted)
-// and then `pygame.surfarray.pixels_alpha(surf)`, checks each to be 8-bit
-// cells covering exactly width x height pixels (and three channels), and the
-// object releases both, with the interpreter lock held, when it goes.
+// They are taken in steps, in this order:
+//   1. `take_colour`: `pygame.surfarray.pixels3d(surf)`, when the colour is
+//      wanted;
+//   2. optionally, work that reads only the colour planes' numbers (no
+//      Python, no pixels), such as asking for the lines a kernel will write:
+//      pygame's making of the alpha view gives those time to arrive;
+//   3. `take_alpha`: `pygame.surfarray.pixels_alpha(surf)`, then the proof
+//      below.
+// Each view must be 8-bit cells covering exactly width x height pixels (and
+// three channels).  The object releases its views, with the interpreter lock
+// held, when it goes.
 //
-// While an instance lives, nothing the caller passed in may be converted or
-// called: its code could re-initialise the surface, which frees the pixels
-// under the views.  So every argument is converted before `take`.
+// The invariant: once `take_alpha` has succeeded, and until the caller runs
+// Python code again, every view held describes live memory.  Python code runs
+// between and inside the getters (pygame's getters call the surface's
+// `get_view`, which a subclass may override; a finaliser or another thread
+// may run there too), and re-initialising a pygame surface frees its pixels
+// even while views of them are held.  So, after the last getter, a view that
+// pygame's own `surfarray` function made, or whose memory pygame exported,
+// must have exactly the layout of the surface's live pixels, read from the
+// surface object itself; otherwise ValueError.  Other views (planes that a
+// replaced `md` hands out) are kept alive by the references held here.
+//
+// Nothing the caller passed in may be converted or called while views are
+// held, for the same reason: every argument is converted before `take_colour`.
 class SurfaceViews {
 public:
-    enum class Want { alpha, colour_and_alpha };
+    static std::optional<SurfaceViews> take_colour(PyObject* pygame, PyObject* surf,
+                                                   std::int32_t width, std::int32_t height);
+    // The colour view's planes, for step 2.
+    ColourPlanes colour_planes() const noexcept {
+        return {colour_->plane(0), colour_->plane(1), colour_->plane(2)};
+    }
+    // False, with the exception set, when the view cannot be taken or the
+    // views held are not proven live.
+    bool take_alpha();
 
-    // `on_colour`, when given, is called with the colour view's planes as soon
-    // as that view is taken, before pygame makes the alpha view: a kernel's
-    // prefetch asked for there has the alpha view's making to arrive in.  It
-    // may only read the planes' numbers (no Python, no pixels).
-    static std::optional<SurfaceViews> take(PyObject* pygame, PyObject* surf, std::int32_t width,
-                                            std::int32_t height, Want want,
-                                            OnColourView on_colour = {nullptr, nullptr});
+    // The three steps with nothing between them, or the alpha view alone.
+    static std::optional<SurfaceViews> take_both(PyObject* pygame, PyObject* surf,
+                                                 std::int32_t width, std::int32_t height);
+    static std::optional<SurfaceViews> take_alpha_only(PyObject* pygame, PyObject* surf,
+                                                       std::int32_t width, std::int32_t height);
 
-    Plane alpha() const noexcept { return alpha_.plane(); }
-    // The four planes; only for views taken with Want::colour_and_alpha.
+    // Only after `take_alpha` succeeded.
+    Plane alpha() const noexcept { return alpha_->plane(); }
+    // The four planes; only for views taken with `take_colour`.
     PixelPlanes planes() const noexcept {
-        return {colour_->plane(0), colour_->plane(1), colour_->plane(2), alpha_.plane()};
+        return {colour_->plane(0), colour_->plane(1), colour_->plane(2), alpha_->plane()};
     }
 
 private:
-    SurfaceViews(std::optional<ByteView>&& colour, ByteView&& alpha) noexcept
-        : colour_(std::move(colour)), alpha_(std::move(alpha)) {}
-    std::optional<ByteView> colour_;
-    ByteView alpha_;
+    SurfaceViews(Ref surfarray, PyObject* surf, std::int32_t width, std::int32_t height) noexcept
+        : surfarray_(std::move(surfarray)), surf_(surf), width_(width), height_(height) {}
+    static std::optional<SurfaceViews> start(PyObject* pygame, PyObject* surf,
+                                             std::int32_t width, std::int32_t height);
+    // One view; `checked` says whether it must describe the live pixels.
+    std::optional<ByteView> take_view(PyObject* which, int ndim, const char* what, bool& checked);
+    bool proven_live() const;
+
+    Ref surfarray_;
+    PyObject* surf_;  // borrowed: the caller holds it for the whole call
+    std::int32_t width_, height_;
+    std::optional<ByteView> colour_, alpha_;
+    bool colour_checked_ = false, alpha_checked_ = false;
 };
 
 // The corner-radius normalisation: one number for all four corners, a

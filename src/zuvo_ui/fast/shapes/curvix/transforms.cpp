@@ -118,8 +118,7 @@ Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
     if (!pygame) return {};
     // Only the alpha is written, but both views are held as in every pass, so
     // that a surface whose colour view fails is refused the same way here.
-    const auto views = SurfaceViews::take(pygame.get(), surf, size->width, size->height,
-                                          SurfaceViews::Want::colour_and_alpha);
+    const auto views = SurfaceViews::take_both(pygame.get(), surf, size->width, size->height);
     if (!views) return {};
     const CornerTransform shape =
         make_corner_transform(size->width, size->height, radii, has_color, alpha_base);
@@ -207,8 +206,7 @@ Ref draw_outline(PyObject* surf, PyObject* radii_input, float stroke_width, PyOb
     HeldError failed = colours ? HeldError{} : HeldError::take();
     const Ref pygame = pygame_module();
     if (!pygame) return {};
-    const auto views = SurfaceViews::take(pygame.get(), surf, size->width, size->height,
-                                          SurfaceViews::Want::colour_and_alpha);
+    const auto views = SurfaceViews::take_both(pygame.get(), surf, size->width, size->height);
     if (!views) return {};
     if (!colours) {
         failed.raise();

@@ -86,14 +86,14 @@ void for_each_corner(const OutlineShape& s, Paint paint) {
 
 }  // namespace
 
-void prefetch_outline(const PixelPlanes& px, const OutlineShape& s) noexcept {
-    // Interleaved pixels share their lines with the alpha cell's.
-    const bool interleaved = px.red.x_stride == 4 && px.green.x_stride == 4 &&
-                             px.blue.x_stride == 4 && px.alpha.x_stride == 4;
+void prefetch_outline(const ColourPlanes& px, const OutlineShape& s) noexcept {
+    // Interleaved pixels share their lines with the red cell's.
+    const bool interleaved =
+        px.red.x_stride == 4 && px.green.x_stride == 4 && px.blue.x_stride == 4;
     const auto fetch = [&](Span rows, Span cols) {
-        prefetch_cells(px.alpha, cols.begin, cols.end, rows.begin, rows.end);
+        prefetch_cells(px.red, cols.begin, cols.end, rows.begin, rows.end);
         if (interleaved) return;
-        for (const Plane* p : {&px.red, &px.green, &px.blue}) {
+        for (const Plane* p : {&px.green, &px.blue}) {
             prefetch_cells(*p, cols.begin, cols.end, rows.begin, rows.end);
         }
     };

@@ -28,8 +28,9 @@ OutlineShape make_outline_shape(std::int32_t w, std::int32_t h, std::int32_t rad
                                 std::uint8_t b) noexcept;
 
 // Asks for the cache lines of the bands and corner squares (prefetch.hpp),
-// as prefetch_filled_corners does.
-void prefetch_outline(const PixelPlanes& px, const OutlineShape& shape) noexcept;
+// as prefetch_filled_corners does.  Only the colour planes are needed: on
+// interleaved pixels the alpha cells share the red cells' lines.
+void prefetch_outline(const ColourPlanes& px, const OutlineShape& shape) noexcept;
 
 // Paints the four straight bands with the colour at full alpha, pixel by pixel.
 void paint_outline_bands(const PixelPlanes& px, const OutlineShape& shape) noexcept;

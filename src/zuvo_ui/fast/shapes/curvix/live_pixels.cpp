@@ -1,0 +1,117 @@
+#include "live_pixels.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "../../support/buffer.hpp"
+#include "numpy_api.hpp"
+
+namespace zuvo::curvix {
+namespace {
+
+// The leading members of SDL 2's public `SDL_PixelFormat` and `SDL_Surface`
+// and of pygame's public `pgSurfaceObject` (pygame's and pygame-ce's C API
+// headers): declared alike, so they are laid out alike.  Only these members
+// are read.
+struct SdlPixelFormat {
+    std::uint32_t format;
+    void* palette;
+    std::uint8_t bits_per_pixel;
+    std::uint8_t bytes_per_pixel;
+};
+
+struct SdlSurface {
+    std::uint32_t flags;
+    SdlPixelFormat* format;
+    int w, h;
+    int pitch;
+    void* pixels;
+};
+
+struct PygameSurfaceObject {
+    PyObject_HEAD
+    SdlSurface* surf;
+};
+
+// True when `type` is, or derives from, pygame's own type `name`: a static
+// type of that name in its method resolution order (a class of that name
+// written in Python is a heap type and does not count).
+bool derives_from_pygame(PyTypeObject* type, const char* name, Py_ssize_t min_size = 0) {
+    PyObject* mro = type->tp_mro;
+    if (!mro || !PyTuple_Check(mro)) return false;
+    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(mro); ++i) {
+        auto* base = reinterpret_cast<PyTypeObject*>(PyTuple_GET_ITEM(mro, i));
+        if (!(base->tp_flags & Py_TPFLAGS_HEAPTYPE) && std::strcmp(base->tp_name, name) == 0) {
+            return base->tp_basicsize >= min_size;
+        }
+    }
+    return false;
+}
+
+constexpr const char* kSurfaceType = "pygame.surface.Surface";
+constexpr const char* kBufferProxyType = "pygame.bufferproxy.BufferProxy";
+
+const SdlSurface* sdl_surface(PyObject* surf) {
+    if (!derives_from_pygame(Py_TYPE(surf), kSurfaceType,
+                             static_cast<Py_ssize_t>(sizeof(PygameSurfaceObject)))) {
+        return nullptr;
+    }
+    return reinterpret_cast<PygameSurfaceObject*>(surf)->surf;
+}
+
+}  // namespace
+
+bool is_pygame_getter(PyObject* getter) {
+    if (!PyFunction_Check(getter)) return false;
+    PyObject* globals = PyFunction_GET_GLOBALS(getter);
+    if (!globals || !PyDict_CheckExact(globals)) return false;
+    PyObject* name = PyDict_GetItemString(globals, "__name__");
+    return name && PyUnicode_CheckExact(name) &&
+           PyUnicode_CompareWithASCIIString(name, "pygame.surfarray") == 0;
+}
+
+bool exported_by_pygame(const ByteView& view) {
+    // Ownership chains are acyclic; a chain longer than any NumPy or
+    // memoryview makes is treated as pygame's, so that it is checked.
+    PyObject* owner = view.exporter();
+    for (int step = 0; owner && step < 1000; ++step) {
+        if (derives_from_pygame(Py_TYPE(owner), kBufferProxyType) ||
+            derives_from_pygame(Py_TYPE(owner), kSurfaceType)) {
+            return true;
+        }
+        if (PyArray_Check(owner)) {
+            owner = PyArray_BASE(reinterpret_cast<PyArrayObject*>(owner));
+        } else if (PyMemoryView_Check(owner)) {
+            owner = PyMemoryView_GET_BUFFER(owner)->obj;
+        } else {
+            return false;
+        }
+    }
+    return owner != nullptr;
+}
+
+bool describes_live_pixels(const ByteView& view, PyObject* surf) {
+    const Py_ssize_t width = view.shape(0), height = view.shape(1);
+    if (width == 0 || height == 0) return true;
+    const SdlSurface* s = sdl_surface(surf);
+    if (!s || !s->pixels || !s->format) return false;
+    const int bpp = s->format->bytes_per_pixel;
+    if (s->w != width || s->h != height || bpp < 1 || bpp > 4 || s->pitch < width * bpp ||
+        view.stride(0) != bpp || view.stride(1) != s->pitch) {
+        return false;
+    }
+    // Every channel's first cell lies in the first pixel, so every cell lies
+    // in its own pixel of the live rows.
+    const auto first = reinterpret_cast<std::uintptr_t>(s->pixels);
+    const auto origin = reinterpret_cast<std::uintptr_t>(view.data());
+    // Channels past the third are never written.
+    const Py_ssize_t channels = view.ndim() == 3 ? std::min<Py_ssize_t>(view.shape(2), 3) : 1;
+    for (Py_ssize_t c = 0; c < channels; ++c) {
+        const std::uintptr_t cell = origin + static_cast<std::uintptr_t>(c * view.stride(2));
+        if (cell - first >= static_cast<std::uintptr_t>(bpp)) return false;
+    }
+    return true;
+}
+
+}  // namespace zuvo::curvix
