@@ -7,5 +7,6 @@ add_library(zuvo_support STATIC
   ${ZUVO_SRC}/support/buffer.cpp
   ${ZUVO_SRC}/support/errors.cpp
   ${ZUVO_SRC}/support/names.cpp
+  ${ZUVO_SRC}/support/pygame_surface.cpp
 )
 target_link_libraries(zuvo_support PUBLIC Python::Module)

@@ -2,65 +2,17 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #include "../../support/buffer.hpp"
+#include "../../support/pygame_surface.hpp"
 #include "numpy_api.hpp"
 
 namespace zuvo::curvix {
-namespace {
 
-// The leading members of SDL 2's public `SDL_PixelFormat` and `SDL_Surface`
-// and of pygame's public `pgSurfaceObject` (pygame's and pygame-ce's C API
-// headers): declared alike, so they are laid out alike.  Only these members
-// are read.
-struct SdlPixelFormat {
-    std::uint32_t format;
-    void* palette;
-    std::uint8_t bits_per_pixel;
-    std::uint8_t bytes_per_pixel;
-};
+using pygame_surface::derives_from;
+using pygame_surface::kBufferProxyType;
+using pygame_surface::kSurfaceType;
 
-struct SdlSurface {
-    std::uint32_t flags;
-    SdlPixelFormat* format;
-    int w, h;
-    int pitch;
-    void* pixels;
-};
-
-struct PygameSurfaceObject {
-    PyObject_HEAD
-    SdlSurface* surf;
-};
-
-// True when `type` is, or derives from, pygame's own type `name`: a static
-// type of that name in its method resolution order (a class of that name
-// written in Python is a heap type and does not count).
-bool derives_from_pygame(PyTypeObject* type, const char* name, Py_ssize_t min_size = 0) {
-    PyObject* mro = type->tp_mro;
-    if (!mro || !PyTuple_Check(mro)) return false;
-    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(mro); ++i) {
-        auto* base = reinterpret_cast<PyTypeObject*>(PyTuple_GET_ITEM(mro, i));
-        if (!(base->tp_flags & Py_TPFLAGS_HEAPTYPE) && std::strcmp(base->tp_name, name) == 0) {
-            return base->tp_basicsize >= min_size;
-        }
-    }
-    return false;
-}
-
-constexpr const char* kSurfaceType = "pygame.surface.Surface";
-constexpr const char* kBufferProxyType = "pygame.bufferproxy.BufferProxy";
-
-const SdlSurface* sdl_surface(PyObject* surf) {
-    if (!derives_from_pygame(Py_TYPE(surf), kSurfaceType,
-                             static_cast<Py_ssize_t>(sizeof(PygameSurfaceObject)))) {
-        return nullptr;
-    }
-    return reinterpret_cast<PygameSurfaceObject*>(surf)->surf;
-}
-
-}  // namespace
 
 bool is_pygame_getter(PyObject* getter) {
     if (!PyFunction_Check(getter)) return false;
@@ -76,8 +28,8 @@ bool exported_by_pygame(const ByteView& view) {
     // memoryview makes is treated as pygame's, so that it is checked.
     PyObject* owner = view.exporter();
     for (int step = 0; owner && step < 1000; ++step) {
-        if (derives_from_pygame(Py_TYPE(owner), kBufferProxyType) ||
-            derives_from_pygame(Py_TYPE(owner), kSurfaceType)) {
+        if (derives_from(Py_TYPE(owner), kBufferProxyType) ||
+            derives_from(Py_TYPE(owner), kSurfaceType)) {
             return true;
         }
         if (PyArray_Check(owner)) {
@@ -94,7 +46,7 @@ bool exported_by_pygame(const ByteView& view) {
 bool describes_live_pixels(const ByteView& view, PyObject* surf) {
     const Py_ssize_t width = view.shape(0), height = view.shape(1);
     if (width == 0 || height == 0) return true;
-    const SdlSurface* s = sdl_surface(surf);
+    const pygame_surface::SdlSurface* s = pygame_surface::sdl_surface(surf);
     if (!s || !s->pixels || !s->format) return false;
     const int bpp = s->format->bytes_per_pixel;
     if (s->w != width || s->h != height || bpp < 1 || bpp > 4 || s->pitch < width * bpp ||
