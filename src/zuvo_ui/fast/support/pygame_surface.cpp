@@ -12,14 +12,16 @@ struct SurfaceObject {
 
 }  // namespace
 
+bool is_own_type(PyTypeObject* type, const char* name) {
+    return !(type->tp_flags & Py_TPFLAGS_HEAPTYPE) && std::strcmp(type->tp_name, name) == 0;
+}
+
 bool derives_from(PyTypeObject* type, const char* name, Py_ssize_t min_size) {
     PyObject* mro = type->tp_mro;
     if (!mro || !PyTuple_Check(mro)) return false;
     for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(mro); ++i) {
         auto* base = reinterpret_cast<PyTypeObject*>(PyTuple_GET_ITEM(mro, i));
-        if (!(base->tp_flags & Py_TPFLAGS_HEAPTYPE) && std::strcmp(base->tp_name, name) == 0) {
-            return base->tp_basicsize >= min_size;
-        }
+        if (is_own_type(base, name)) return base->tp_basicsize >= min_size;
     }
     return false;
 }

@@ -41,6 +41,9 @@ struct SdlSurface {
 // name written in Python is a heap type and does not count.
 bool derives_from(PyTypeObject* type, const char* name, Py_ssize_t min_size = 0);
 
+// True when `type` is pygame's own static type named `name` itself.
+bool is_own_type(PyTypeObject* type, const char* name);
+
 // The SDL surface of a pygame `Surface` (or of an instance of a subclass);
 // null for any other object, and for a surface without one.
 const SdlSurface* sdl_surface(PyObject* obj);

@@ -47,12 +47,13 @@ bool describes_live_pixels(const ByteView& view, PyObject* surf) {
     const Py_ssize_t width = view.shape(0), height = view.shape(1);
     if (width == 0 || height == 0) return true;
     const pygame_surface::SdlSurface* s = pygame_surface::sdl_surface(surf);
-    if (!s || !s->pixels || !s->format) return false;
-    const int bpp = s->format->bytes_per_pixel;
-    if (s->w != width || s->h != height || bpp < 1 || bpp > 4 || s->pitch < width * bpp ||
-        view.stride(0) != bpp || view.stride(1) != s->pitch) {
+    // The format is read last: only a surface laid out as expected gets there.
+    if (!s || !s->pixels || s->w != width || s->h != height || view.stride(1) != s->pitch ||
+        !s->format) {
         return false;
     }
+    const int bpp = s->format->bytes_per_pixel;
+    if (bpp < 1 || bpp > 4 || s->pitch < width * bpp || view.stride(0) != bpp) return false;
     // Every channel's first cell lies in the first pixel, so every cell lies
     // in its own pixel of the live rows.
     const auto first = reinterpret_cast<std::uintptr_t>(s->pixels);

@@ -1,0 +1,23 @@
+// The draw module's state and its rect() entry point.
+#pragma once
+
+#include <Python.h>
+
+namespace zuvo::draw {
+
+// pygame's types, bound when the module is executed.
+struct State {
+    PyObject* Surface;  // pygame.surface.Surface itself (never a subclass)
+    PyObject* Color;
+    PyObject* Rect;
+    bool community_edition;  // pygame-ce: refuses ints that are no 32-bit colour
+};
+
+inline State* state_of(PyObject* mod) { return static_cast<State*>(PyModule_GetState(mod)); }
+
+// The execute step: imports pygame and fills the state.  0, or -1 with an error set.
+int bind_pygame(PyObject* mod);
+
+PyObject* rect(PyObject* mod, PyObject* args, PyObject* kwargs);
+
+}  // namespace zuvo::draw

@@ -1,0 +1,64 @@
+// Anti-aliased rounded rectangles drawn onto existing 24- and 32-bit pixels,
+// blended or written.  No Python.
+//
+// Pixel (i, j) spans [i, i+1] x [j, j+1] and is sampled at its centre.  Its
+// coverage is clamp(0.5 - d, 0, 1), d being the signed distance of the
+// rounded box at the centre; the corner radius is the one of the quadrant the
+// centre lies in.  A stroke is the ring between the box and the box inset by
+// its width (radii max(r - width, 0)): clamp(outer - inner, 0, 1).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zuvo::draw {
+
+// A surface's pixels: rows `pitch` bytes apart, pixels `bytes_per_pixel` (3
+// or 4) bytes wide, and the byte of each channel within a pixel.  `alpha` is
+// -1 on a surface without per-pixel alpha; `unused` is the fourth byte of
+// such a 32-bit pixel (written 0, as pygame writes a mapped colour), or -1.
+struct PixelRows {
+    std::uint8_t* base = nullptr;
+    std::int32_t width = 0, height = 0;
+    std::ptrdiff_t pitch = 0;
+    std::int32_t bytes_per_pixel = 4;
+    std::int32_t red = 0, green = 1, blue = 2, alpha = 3, unused = -1;
+};
+
+// Straight (not premultiplied) colour, each channel 0 to 255.
+struct Colour {
+    float r = 0, g = 0, b = 0, a = 0;
+};
+
+// Half-open rectangle of pixels; empty when x0 >= x1 or y0 >= y1.
+struct PixelBox {
+    std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool empty() const noexcept { return x0 >= x1 || y0 >= y1; }
+};
+
+// What to draw.  The box [x0, x1] x [y0, y1] is normalised, its coordinates
+// at most 1e300 in magnitude (so no sum overflows); the
+// radii (clockwise from the top-left) lie in [0, half the smaller side];
+// `width` is 0 for a fill, otherwise below half the smaller side.  `ring`
+// paints the stroke; `inside`, when `has_inside`, the region within it.
+struct RectPaint {
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    double radius[4] = {0, 0, 0, 0};
+    double width = 0;
+    Colour ring, inside;
+    bool has_inside = false;
+    bool blend = true;
+};
+
+// The pixels whose centres lie within half a pixel of the box, within `clip`:
+// no pixel outside can have coverage above 0.
+PixelBox candidate_pixels(const RectPaint& paint, PixelBox clip) noexcept;
+
+// Draws `paint` on the pixels of `clip` (which must lie within the surface)
+// and returns the box of the pixels whose coverage was above 0.  The plain
+// form evaluates every pixel; the fast form fills the runs that provably
+// share one result and is byte for byte the same.
+PixelBox draw_rect_plain(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept;
+PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept;
+
+}  // namespace zuvo::draw
