@@ -32,12 +32,7 @@
 #include <string>
 #include <vector>
 
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/corner_transform.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/filled.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform_fast.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outlined.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/shapes_fast.hpp"
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/fast.hpp"
 
 namespace {
 

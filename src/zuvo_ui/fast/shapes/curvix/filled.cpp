@@ -2,7 +2,7 @@
 #include "../../support/args.hpp"
 #include "../../support/convert.hpp"
 #include "entry_points.hpp"
-#include "kernels/shapes_fast.hpp"
+#include "kernels/fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {

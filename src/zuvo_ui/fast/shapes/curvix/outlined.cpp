@@ -5,7 +5,7 @@
 #include "../../support/convert.hpp"
 #include "../../support/errors.hpp"
 #include "entry_points.hpp"
-#include "kernels/shapes_fast.hpp"
+#include "kernels/fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {

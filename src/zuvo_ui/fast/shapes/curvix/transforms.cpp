@@ -5,9 +5,8 @@
 #include "../../support/convert.hpp"
 #include "../../support/errors.hpp"
 #include "entry_points.hpp"
-#include "kernels/shapes_fast.hpp"
+#include "kernels/fast.hpp"
 #include "kernels/outline_transform.hpp"
-#include "kernels/outline_transform_fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {

@@ -34,9 +34,9 @@ CornerTransform make_corner_transform(std::int32_t width, std::int32_t height, C
                                       bool has_color, std::int32_t alpha_base) noexcept;
 
 // `count` rows of a corner square, top to bottom, each pixel evaluated and
-// written as the scalar kernel does (shape_rows.hpp has one per instruction set).
+// written as the scalar kernel does (evaluators.hpp has one per instruction set).
 using CornerRowsEvaluator = void (*)(const Plane& alpha, const CornerTransform& shape,
-                                     const CornerRow* rows, std::int32_t count);
+                                     const CornerRow* rows, std::int32_t count) noexcept;
 
 // The scalar kernel's rows: pixel by pixel.
 void corner_rows_scalar(const Plane& alpha, const CornerTransform& shape, const CornerRow* rows,

@@ -340,9 +340,9 @@ private:
 
 }  // namespace
 
-void fill_outline_rows(const PixelPlanes& px, const OutlineTransform& shape,
-                       const OutlineEvaluator& evaluator, bool fill_runs) noexcept {
-    RowFiller filler(px, shape, evaluator.span, evaluator.scan, fill_runs);
+void fill_outline_rows(const PixelPlanes& px, const OutlineTransform& shape, SpanEvaluator span,
+                       SettledScanner scan, bool fill_runs) noexcept {
+    RowFiller filler(px, shape, span, scan, fill_runs);
     for (std::int32_t y = 0; y < shape.h; ++y) filler.row(y);
     filler.finish();
 }

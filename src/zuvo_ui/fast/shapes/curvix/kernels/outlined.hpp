@@ -62,11 +62,11 @@ struct StrokeWords {
 };
 
 // `count` rows of a corner square, top to bottom, each pixel evaluated and
-// written as the scalar kernel does (shape_rows.hpp has one per instruction
-// set), through `words` where it has a first byte.
+// written as the scalar kernel does (evaluators.hpp has one per
+// instruction set), through `words` where it has a first byte.
 using OutlinedRowsEvaluator = void (*)(const PixelPlanes& px, const OutlineShape& shape,
                                        const StrokeWords& words, const OutlinedRow* rows,
-                                       std::int32_t count);
+                                       std::int32_t count) noexcept;
 
 // The scalar kernel's rows: pixel by pixel, plane by plane (`words` unused).
 void outlined_rows_scalar(const PixelPlanes& px, const OutlineShape& shape,

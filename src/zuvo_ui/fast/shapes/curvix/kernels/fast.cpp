@@ -1,14 +1,27 @@
-#include "shapes_fast.hpp"
+#include "fast.hpp"
 
 namespace zuvo::curvix {
 
+void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, KernelPath path,
+                          bool fill_runs) noexcept {
+    const Evaluators e = evaluators_of(path);
+    // Vectors and runs change the order of the writes, which only the plain
+    // kernel keeps where cells share bytes.
+    if ((path == KernelPath::scalar && !fill_runs) || e.outline_span == nullptr ||
+        !cells_disjoint(px)) {
+        transform_outline(px, shape);
+        return;
+    }
+    fill_outline_rows(px, shape, e.outline_span, e.outline_scan, fill_runs);
+}
+
 void round_filled_corners_on(const Plane& alpha, const FilledShape& shape, KernelPath path) noexcept {
-    const FilledRowsEvaluator rows = shape_evaluators(path).filled;
+    const FilledRowsEvaluator rows = evaluators_of(path).filled_rows;
     round_filled_corners(alpha, shape, rows ? rows : filled_rows_scalar);
 }
 
 void transform_corners_on(const Plane& alpha, const CornerTransform& shape, KernelPath path) noexcept {
-    CornerRowsEvaluator rows = shape_evaluators(path).corner;
+    CornerRowsEvaluator rows = evaluators_of(path).corner_rows;
     // Scaling reads a vector of old alphas before writing them: the cells
     // of a row must then be distinct.
     if (!rows || (!shape.has_color && alpha.x_stride == 0)) rows = corner_rows_scalar;
@@ -22,8 +35,12 @@ void paint_outline_on(const PixelPlanes& px, const OutlineShape& shape, KernelPa
     } else {
         paint_outline_bands(px, shape);
     }
-    const OutlinedRowsEvaluator rows = shape_evaluators(path).outlined;
+    const OutlinedRowsEvaluator rows = evaluators_of(path).outlined_rows;
     paint_outline_corners(px, shape, rows ? rows : outlined_rows_scalar);
+}
+
+void transform_outline_fast(const PixelPlanes& px, const OutlineTransform& shape) noexcept {
+    transform_outline_on(px, shape, best_kernel_path(), true);
 }
 
 void round_filled_corners_fast(const Plane& alpha, const FilledShape& shape) noexcept {
