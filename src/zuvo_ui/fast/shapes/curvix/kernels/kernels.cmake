@@ -7,6 +7,7 @@ set(CURVIX_KERNEL_FILES
   outlined.cpp
   outline_transform.cpp
   outline_rows.cpp
+  runs.cpp
   portable.cpp
   fast.cpp
   dispatch.cpp

@@ -5,7 +5,7 @@
 
 #include "../../../support/numeric.hpp"
 #include "corners.hpp"
-#include "pixel_runs.hpp"
+#include "runs.hpp"
 #include "prefetch.hpp"
 
 namespace zuvo::curvix {

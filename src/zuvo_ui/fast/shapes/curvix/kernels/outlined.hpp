@@ -49,7 +49,7 @@ struct OutlinedRow {
 };
 
 // Where the planes are interleaved 4-byte pixels (find_interleaving in
-// pixel_runs.hpp), each pixel of pixel (x, y) lies in the word at
+// runs.hpp), each pixel of pixel (x, y) lies in the word at
 // first_byte + y * y_stride + 4 * x, and a stroke pixel is `colour` (its
 // alpha byte 0) with the alpha shifted left by `alpha_shift`: one store
 // writes the same four cells the scalar kernel writes one by one.
