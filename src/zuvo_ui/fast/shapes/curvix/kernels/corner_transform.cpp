@@ -69,25 +69,11 @@ void prefetch_corners(const Plane& alpha, const CornerTransform& s) noexcept {
 
 void transform_corners(const Plane& alpha, const CornerTransform& s,
                        CornerRowsEvaluator evaluate) noexcept {
-    const float box_half_h = s.center_y;
-    for_each_corner_square(s.radii, s.width, s.height,
-                           [&](float radius, std::int32_t x_first, std::int32_t y_first,
-                               std::int32_t n) {
-                               // Constant along a row: qy_base, qy and max(qy, 0)^2.
-                               const auto row = [&](std::int32_t y) {
-                                   const float qy_base =
-                                       std::fabs(static_cast<float>(y) - s.center_y) - box_half_h;
-                                   const float qy = qy_base + radius;
-                                   const float qy_out = max0(qy);
-                                   return CornerRow{y, x_first, x_first + n, radius, qy,
-                                                    qy_out * qy_out};
-                               };
-                               in_row_batches<CornerRow>(
-                                   y_first, y_first + n, row,
-                                   [&](const CornerRow* rows, std::int32_t count) {
-                                       evaluate(alpha, s, rows, count);
-                                   });
-                           });
+    // The box's half height equals the centre's row.
+    for_each_corner_row_batch(s.radii, s.width, s.height, s.center_y, s.center_y,
+                              [&](const CornerRow* rows, std::int32_t count) {
+                                  evaluate(alpha, s, rows, count);
+                              });
 }
 
 }  // namespace zuvo::curvix
