@@ -403,7 +403,7 @@ public:
     // The scalar kernel on one copy, each available path on another.
     void run(const Layout& layout, const OutlineCase& c, std::uint64_t seed) {
         const Surface s = random_surface(layout, c.w, c.h, seed);
-        const OutlineTransform shape = make_outline_transform(
+        const OutlineTransformShape shape = make_outline_transform(
             c.w, c.h, c.radii, c.stroke, c.rgb, c.alpha, c.has_bg, c.bg, c.bg_alpha);
         Bytes expected = s.bytes;
         transform_outline(s.planes(expected), shape);
@@ -437,7 +437,7 @@ private:
 void check_the_comparison(Report& report) {
     const Layout& layout = kLayouts[2];  // with padding
     const Surface s = random_surface(layout, 40, 30, 3);
-    const OutlineTransform shape = make_outline_transform(
+    const OutlineTransformShape shape = make_outline_transform(
         40, 30, {8, 8, 8, 8}, 2.0f, {255, 0, 0}, 255, true, {0, 0, 255}, 255);
     Bytes expected = s.bytes;
     transform_outline(s.planes(expected), shape);
@@ -532,7 +532,7 @@ public:
         const float widths[] = {0.0f, 0.5f, 1.0f, 2.5f, 7.0f, 300.0f, -2.0f, 3e38f, -3e38f};
         const int r = rng.pick(int_radii);
         const float width = rng.chance(0.3) ? rng.uniform(0, 20) : rng.pick(widths);
-        const OutlineShape outline = make_outline_shape(w, h, r, width, alpha, 30, 60, 90);
+        const OutlinedShape outline = make_outlined_shape(w, h, r, width, alpha, 30, 60, 90);
         const PixelPlanes px = s.planes(after);
         paint_outline_bands(px, outline);
         paint_outline_corners(px, outline);
@@ -546,7 +546,7 @@ public:
         after = s.bytes;
         const bool has_color = rng.chance(0.5);
         const CornerRadii clamped = clamp_corner_radii(w, h, radii);
-        const CornerTransform corners = make_corner_transform(w, h, clamped, has_color, alpha);
+        const CornerTransformShape corners = make_corner_transform(w, h, clamped, has_color, alpha);
         transform_corners(s.planes(after).alpha, corners);
         std::snprintf(text, sizeof text, "corner transform, %s %dx%d radii (%g, %g, %g, %g) %s: ",
                       layout.name, w, h, radii.top_left, radii.top_right, radii.bottom_right,
@@ -574,7 +574,7 @@ public:
               "filled corners, 20x20 radius 5, corner 0, inside and edge 255: ");
 
         buf.assign(s.bytes.size(), 0);
-        const OutlineShape outline = make_outline_shape(20, 20, 0, 2.0f, 200, 10, 20, 30);
+        const OutlinedShape outline = make_outlined_shape(20, 20, 0, 2.0f, 200, 10, 20, 30);
         paint_outline_bands(s.planes(buf), outline);
         paint_outline_corners(s.planes(buf), outline);
         const auto pixel = [&](int x, int y) {

@@ -107,14 +107,14 @@ Ref generate(const OutlineArgs& in) {
     const auto colour = stroke_colour(in.color);
     HeldError failed = colour ? HeldError{} : HeldError::take();
     const bool paints = colour && colour->alpha_base != 0;
-    const OutlineShape shape =
-        paints ? make_outline_shape(*w, *h, in.radius, in.width, colour->alpha_base,
+    const OutlinedShape shape =
+        paints ? make_outlined_shape(*w, *h, in.radius, in.width, colour->alpha_base,
                                     colour->rgb[0], colour->rgb[1], colour->rgb[2])
-               : OutlineShape{};
+               : OutlinedShape{};
     // The lines of the bands and corners are asked for once the colour view
     // gives their addresses (on pygame's pixels those are the alpha's too).
     const auto prefetch = [](const PixelPlanes& colour_planes, const void* context) {
-        prefetch_outline(colour_planes, *static_cast<const OutlineShape*>(context));
+        prefetch_outlined(colour_planes, *static_cast<const OutlinedShape*>(context));
     };
     const auto views = SurfaceViews::take(pygame.get(), surf.get(), *w, *h,
                                           SurfaceViews::Want::colour_and_alpha,

@@ -18,7 +18,7 @@ struct CornerRadii {
 // generator or the corner transform, with the values its pixels share.
 struct CornerRow {
     std::int32_t y, x_begin, x_end;
-    float radius;  // the corner's radius, current_r
+    float radius;  // the corner's radius
     float qy;      // (|y - center_y| - half height) + radius
     float qy_sq;   // max(qy, 0)^2
 };

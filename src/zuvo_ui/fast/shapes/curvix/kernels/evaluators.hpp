@@ -14,7 +14,7 @@
 
 #include "corner_transform.hpp"
 #include "filled.hpp"
-#include "outline_span.hpp"
+#include "outline_transform_rows.hpp"
 #include "outlined.hpp"
 
 // Which vector evaluators this build has.  They are written with GCC's vector
@@ -39,10 +39,10 @@ namespace zuvo::curvix {
 // columns before writing any of them, so without a colour they need the
 // row's cells to be distinct (a non-zero column stride).
 struct Evaluators {
-    SpanEvaluator outline_span = nullptr;
-    SettledScanner outline_scan = nullptr;
+    OutlineSpanEvaluator outline_span = nullptr;
+    OutlineSettledScanner outline_scan = nullptr;
     FilledRowsEvaluator filled_rows = nullptr;
-    CornerRowsEvaluator corner_rows = nullptr;
+    CornerTransformRowsEvaluator corner_transform_rows = nullptr;
     OutlinedRowsEvaluator outlined_rows = nullptr;
 };
 

@@ -17,17 +17,18 @@ namespace zuvo::curvix {
 // every pixel on it.  Where the planes' cells share bytes (aliased planes,
 // overlapping rows) the runs are not filled, and the outline transform runs
 // its plain scalar kernel.
-void transform_outline_on(const PixelPlanes& px, const OutlineTransform& shape, KernelPath path,
-                          bool fill_runs) noexcept;
+void transform_outline_on(const PixelPlanes& px, const OutlineTransformShape& shape,
+                          KernelPath path, bool fill_runs) noexcept;
 void round_filled_corners_on(const Plane& alpha, const FilledShape& shape, KernelPath path) noexcept;
-void transform_corners_on(const Plane& alpha, const CornerTransform& shape, KernelPath path) noexcept;
-void paint_outline_on(const PixelPlanes& px, const OutlineShape& shape, KernelPath path,
+void transform_corners_on(const Plane& alpha, const CornerTransformShape& shape,
+                          KernelPath path) noexcept;
+void paint_outline_on(const PixelPlanes& px, const OutlinedShape& shape, KernelPath path,
                       bool fill_runs) noexcept;
 
 // On the best available path, with run filling: what the module calls.
-void transform_outline_fast(const PixelPlanes& px, const OutlineTransform& shape) noexcept;
+void transform_outline_fast(const PixelPlanes& px, const OutlineTransformShape& shape) noexcept;
 void round_filled_corners_fast(const Plane& alpha, const FilledShape& shape) noexcept;
-void transform_corners_fast(const Plane& alpha, const CornerTransform& shape) noexcept;
-void paint_outline_fast(const PixelPlanes& px, const OutlineShape& shape) noexcept;
+void transform_corners_fast(const Plane& alpha, const CornerTransformShape& shape) noexcept;
+void paint_outline_fast(const PixelPlanes& px, const OutlinedShape& shape) noexcept;
 
 }  // namespace zuvo::curvix

@@ -6,7 +6,7 @@
 
 #include "outline_pixel.hpp"
 #include "outline_run_writer.hpp"
-#include "outline_span.hpp"
+#include "outline_transform_rows.hpp"
 
 // Why whole runs of a row can be filled without evaluating them.
 //
@@ -20,7 +20,7 @@
 // value, and the sum of two non-decreasing terms.  So, with d:
 //
 //   qx, dist_outside, dist_inside, dist_sum, signed_dist   never fall, and
-//   (current_r + half_width) - dist_sum                    never rises.
+//   (radius + half_width) - dist_sum                       never rises.
 //
 // Hence, within a half:
 //   - "beyond" (signed_dist > half_width + 0.5) holds on a run at the border;
@@ -53,7 +53,7 @@ namespace {
 
 // Far below the float range nothing overflows: |qx|, |qy| < 2^62, their
 // squares and sums stay finite, so no NaN or infinity can appear.
-bool runs_provable(const OutlineTransform& s) noexcept {
+bool runs_provable(const OutlineTransformShape& s) noexcept {
     constexpr float limit = 0x1p60f;
     const float values[] = {s.center_x,        s.center_y,          s.box_half_w,
                             s.box_half_h,      s.half_width,        s.radii.top_left,
@@ -105,8 +105,8 @@ struct PreviousRow {
     // settled run's first column then settles in this row too, and with it
     // the whole run up to the centre.  With a background no result depends
     // on what the pixel held.
-    bool repeats(const OutlineConstants& k, const HalfRow& left, const HalfRow& right,
-                 std::int32_t left_end, std::int32_t w) const {
+    bool repeats(const OutlineTransformConstants& k, const OutlineHalfRow& left,
+                 const OutlineHalfRow& right, std::int32_t left_end, std::int32_t w) const {
         if (!reusable || y != left.y - 1 || r_left != left.radius || r_right != right.radius ||
             left.qy > 0.0f || qy_left > 0.0f || right.qy > 0.0f || qy_right > 0.0f) {
             return false;
@@ -123,8 +123,8 @@ struct PreviousRow {
 // scans found filled through the writer.
 class RowFiller {
 public:
-    RowFiller(const PixelPlanes& px, const OutlineTransform& s, SpanEvaluator eval,
-              SettledScanner scan, bool runs)
+    RowFiller(const PixelPlanes& px, const OutlineTransformShape& s, OutlineSpanEvaluator eval,
+              OutlineSettledScanner scan, bool runs)
         : px_(px), s_(s), eval_(eval), scan_(scan), runs_(runs && runs_provable(s)),
           k_(pixel::constants_of(s)), out_(px, s, k_) {
         left_end_ = first_true(0, s.w, [&](std::int32_t x) { return pixel::right_half(k_, x); });
@@ -132,8 +132,8 @@ public:
 
     void row(std::int32_t y) {
         const pixel::Row halves = pixel::row_of(s_, y);
-        const HalfRow& left = halves.left;
-        const HalfRow& right = halves.right;
+        const OutlineHalfRow& left = halves.left;
+        const OutlineHalfRow& right = halves.right;
         if (!runs_) {
             eval_(px_, k_, left, 0, left_end_);
             eval_(px_, k_, right, left_end_, s_.w);
@@ -195,11 +195,11 @@ public:
 
 private:
     const PixelPlanes& px_;
-    const OutlineTransform& s_;
-    SpanEvaluator eval_;
-    SettledScanner scan_;
+    const OutlineTransformShape& s_;
+    OutlineSpanEvaluator eval_;
+    OutlineSettledScanner scan_;
     bool runs_;
-    OutlineConstants k_;
+    OutlineTransformConstants k_;
     RunWriter out_;
     PreviousRow previous_{};
     std::int32_t left_end_ = 0;
@@ -207,8 +207,9 @@ private:
 
 }  // namespace
 
-void fill_outline_rows(const PixelPlanes& px, const OutlineTransform& shape, SpanEvaluator span,
-                       SettledScanner scan, bool fill_runs) noexcept {
+void fill_outline_rows(const PixelPlanes& px, const OutlineTransformShape& shape,
+                       OutlineSpanEvaluator span, OutlineSettledScanner scan,
+                       bool fill_runs) noexcept {
     RowFiller filler(px, shape, span, scan, fill_runs);
     for (std::int32_t y = 0; y < shape.h; ++y) filler.row(y);
     filler.finish();

@@ -18,7 +18,8 @@ namespace zuvo::curvix {
 
 class RunWriter {
 public:
-    RunWriter(const PixelPlanes& px, const OutlineTransform& s, const OutlineConstants& k)
+    RunWriter(const PixelPlanes& px, const OutlineTransformShape& s,
+              const OutlineTransformConstants& k)
         : px_(px), has_bg_(s.has_bg) {
         interleaved_ = find_interleaving(px, s.w, s.h, pixels_);
         const std::int64_t rows = s.h;
@@ -106,7 +107,7 @@ private:
         std::uint32_t word;  // rgba in the pixel's byte order, when interleaved
     };
 
-    Settled settled_result(const OutlineConstants& k) const {
+    Settled settled_result(const OutlineTransformConstants& k) const {
         Settled r{};
         if (!has_bg_) return r;
         const pixel::Result p = pixel::over_background(k, 0.0f, k.bg_alpha_mult);

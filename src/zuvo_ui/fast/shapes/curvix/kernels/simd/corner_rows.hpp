@@ -64,8 +64,8 @@ void filled_rows(const Plane& alpha, const FilledShape& s, const CornerRow* rows
 }
 
 template <class Isa>
-void corner_rows(const Plane& alpha, const CornerTransform& s, const CornerRow* rows,
-                 std::int32_t count) noexcept {
+void corner_transform_rows(const Plane& alpha, const CornerTransformShape& s, const CornerRow* rows,
+                           std::int32_t count) noexcept {
     constexpr std::int32_t n = Isa::lanes;
     const float alpha_base = static_cast<float>(s.alpha_base);
     // The box's half extents equal the centre's coordinates.
@@ -93,8 +93,8 @@ void corner_rows(const Plane& alpha, const CornerTransform& s, const CornerRow* 
 }
 
 template <class Isa>
-void outlined_rows(const PixelPlanes& px, const OutlineShape& s, const StrokeWords& words,
-                   const OutlinedRow* rows, std::int32_t count) noexcept {
+void outlined_rows(const PixelPlanes& px, const OutlinedShape& s, const StrokeWords& words,
+                   const OutlinedCornerRow* rows, std::int32_t count) noexcept {
     constexpr std::int32_t n = Isa::lanes;
     const float alpha_base = static_cast<float>(s.alpha_base);
     const float center_x = s.center_x, centerline_w = s.centerline_w;
@@ -104,7 +104,7 @@ void outlined_rows(const PixelPlanes& px, const OutlineShape& s, const StrokeWor
     const StrokeWords stroke = words;
     const F<Isa> zero{}, one = zero + 1.0f;
     for (std::int32_t k = 0; k < count; ++k) {
-        const OutlinedRow row = rows[k];
+        const OutlinedCornerRow row = rows[k];
         const F<Isa> dy = splat<Isa>(row.dy), dy_out = splat<Isa>(row.dy_out);
         const PixelRow cells(px, row.y);
         std::uint8_t* const row_words =

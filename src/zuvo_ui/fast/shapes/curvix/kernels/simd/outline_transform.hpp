@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "../outline_span.hpp"
+#include "../outline_transform_rows.hpp"
 #include "lanes.hpp"
 
 namespace zuvo::curvix::simd {
@@ -63,7 +63,7 @@ void store(const PixelRow& cells, std::int32_t x0, std::int32_t count, const Out
 
 // The stroke composited over the existing pixels of the `blend` lanes.
 template <class Isa>
-void blend_over_content(const PixelRow& cells, const OutlineConstants& k, std::int32_t x0,
+void blend_over_content(const PixelRow& cells, const OutlineTransformConstants& k, std::int32_t x0,
                         std::int32_t count, F<Isa> sa, Halves<Isa> inv_sa, I<Isa> blend,
                         Out<Isa>& o) {
     const I<Isa> every = splat_int<Isa>(-1);
@@ -99,8 +99,8 @@ struct Kinds {
 // kinds of its lanes (see outline_rows.cpp for why settled and straight
 // columns end a scan; only meaningful for inputs without NaN or infinities).
 template <class Isa>
-Kinds<Isa> evaluate_vector(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                           std::int32_t x0, std::int32_t count) {
+Kinds<Isa> evaluate_vector(const PixelPlanes& px, const OutlineTransformConstants& k,
+                           const OutlineHalfRow& row, std::int32_t x0, std::int32_t count) {
     const F<Isa> zero{}, one = zero + 1.0f;
     const F<Isa> qy = splat<Isa>(row.qy);
     const F<Isa> qx = (abs_of<Isa>(columns<Isa>(x0) - k.center_x) - k.box_half_w) + row.radius;
@@ -148,8 +148,8 @@ Kinds<Isa> evaluate_vector(const PixelPlanes& px, const OutlineConstants& k, con
 }
 
 template <class Isa>
-void evaluate_span(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                   std::int32_t x_begin, std::int32_t x_end) noexcept {
+void evaluate_span(const PixelPlanes& px, const OutlineTransformConstants& k,
+                   const OutlineHalfRow& row, std::int32_t x_begin, std::int32_t x_end) noexcept {
     constexpr std::int32_t n = Isa::lanes;
     // Steps that never pass the span's end: no column index overflows.
     for (std::int32_t x0 = x_begin, count = 0; x0 < x_end; x0 += count) {
@@ -170,9 +170,9 @@ void evaluate_span(const PixelPlanes& px, const OutlineConstants& k, const HalfR
 // so that the caller can skip that run by bisection.  `all_written` is
 // cleared when some evaluated column did not get all four channels written.
 template <class Isa>
-std::int32_t scan_to_settled(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                             std::int32_t x_begin, std::int32_t x_end, bool rightwards,
-                             bool& all_written, ScanStop& stop) noexcept {
+std::int32_t scan_to_settled(const PixelPlanes& px, const OutlineTransformConstants& k,
+                             const OutlineHalfRow& row, std::int32_t x_begin, std::int32_t x_end,
+                             bool rightwards, bool& all_written, ScanStop& stop) noexcept {
     constexpr std::int32_t n = Isa::lanes;
     stop = ScanStop{};
     // Whether lane i ends the scan; notes what it was.

@@ -16,7 +16,7 @@ Evaluators make_evaluators() noexcept {
     e.outline_span = evaluate_span<Isa>;
     e.outline_scan = scan_to_settled<Isa>;
     e.filled_rows = filled_rows<Isa>;
-    e.corner_rows = corner_rows<Isa>;
+    e.corner_transform_rows = corner_transform_rows<Isa>;
     e.outlined_rows = outlined_rows<Isa>;
     return e;
 }

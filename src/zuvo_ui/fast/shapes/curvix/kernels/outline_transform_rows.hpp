@@ -12,7 +12,7 @@
 namespace zuvo::curvix {
 
 // The transform's constants, in the form the evaluators use them.
-struct OutlineConstants {
+struct OutlineTransformConstants {
     float center_x, box_half_w;
     float cutoff;      // half_width + 0.5, single precision
     float beyond;      // largest float <= half_width + 0.5 (double): sd > beyond <=> (double)sd > cutoff_exact
@@ -25,7 +25,7 @@ struct OutlineConstants {
 };
 
 // One row and one half of it: every pixel shares the corner radius.
-struct HalfRow {
+struct OutlineHalfRow {
     std::int32_t y;
     float radius;          // of this half's corner
     float qy;              // (|y - center_y| - box_half_h) + radius
@@ -35,8 +35,9 @@ struct HalfRow {
 
 // Evaluates columns [x_begin, x_end) of `row` pixel by pixel, each exactly as
 // the scalar kernel does.  All columns must lie in the row's half.
-using SpanEvaluator = void (*)(const PixelPlanes& px, const OutlineConstants& k,
-                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end) noexcept;
+using OutlineSpanEvaluator = void (*)(const PixelPlanes& px, const OutlineTransformConstants& k,
+                                      const OutlineHalfRow& row, std::int32_t x_begin,
+                                      std::int32_t x_end) noexcept;
 
 // Evaluates columns from the half's border inwards (rightwards from x_begin,
 // or leftwards from x_end) until it meets a column whose result the rest of
@@ -50,23 +51,27 @@ struct ScanStop {
     bool settled = false;  // settled, or else straight (its value must be copied)
     bool written = false;  // all four channels of that column were written
 };
-using SettledScanner = std::int32_t (*)(const PixelPlanes& px, const OutlineConstants& k,
-                                        const HalfRow& row, std::int32_t x_begin,
-                                        std::int32_t x_end, bool rightwards, bool& all_written,
-                                        ScanStop& stop) noexcept;
+using OutlineSettledScanner = std::int32_t (*)(const PixelPlanes& px,
+                                               const OutlineTransformConstants& k,
+                                               const OutlineHalfRow& row, std::int32_t x_begin,
+                                               std::int32_t x_end, bool rightwards,
+                                               bool& all_written, ScanStop& stop) noexcept;
 
 // Every row of the transform through `span` and `scan`; with `fill_runs`,
 // runs of pixels that provably share a result are filled without evaluating
 // them.  The planes' cells must not share bytes.
-struct OutlineTransform;
-void fill_outline_rows(const PixelPlanes& px, const OutlineTransform& shape, SpanEvaluator span,
-                       SettledScanner scan, bool fill_runs) noexcept;
+struct OutlineTransformShape;
+void fill_outline_rows(const PixelPlanes& px, const OutlineTransformShape& shape,
+                       OutlineSpanEvaluator span, OutlineSettledScanner scan,
+                       bool fill_runs) noexcept;
 
 // The portable evaluator: the scalar pixel rules, column by column.
-void outline_span_scalar(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                         std::int32_t x_begin, std::int32_t x_end) noexcept;
-std::int32_t outline_scan_scalar(const PixelPlanes& px, const OutlineConstants& k,
-                                 const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
-                                 bool rightwards, bool& all_written, ScanStop& stop) noexcept;
+void outline_span_scalar(const PixelPlanes& px, const OutlineTransformConstants& k,
+                         const OutlineHalfRow& row, std::int32_t x_begin,
+                         std::int32_t x_end) noexcept;
+std::int32_t outline_scan_scalar(const PixelPlanes& px, const OutlineTransformConstants& k,
+                                 const OutlineHalfRow& row, std::int32_t x_begin,
+                                 std::int32_t x_end, bool rightwards, bool& all_written,
+                                 ScanStop& stop) noexcept;
 
 }  // namespace zuvo::curvix
