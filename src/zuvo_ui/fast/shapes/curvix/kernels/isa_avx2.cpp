@@ -1,6 +1,10 @@
 // The lanes of AVX2 with FMA: eight columns at a time, the fused
 // multiply-adds in hardware.  Built with -mavx2 -mfma and entered only after
 // the processor said it has both.
+// Marks this unit as built with its own target flags: the headers of
+// inline code that is not its own refuse to be included here.
+#define ZUVO_INSTRUCTION_SET_UNIT 1
+
 #include "evaluators.hpp"
 
 #ifdef ZUVO_HAS_AVX2_PATH

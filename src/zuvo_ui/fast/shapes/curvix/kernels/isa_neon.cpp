@@ -1,5 +1,9 @@
 // The lanes of NEON (aarch64): four columns at a time, the fused
 // multiply-adds in hardware.
+// Marks this unit as built with its own target flags: the headers of
+// inline code that is not its own refuse to be included here.
+#define ZUVO_INSTRUCTION_SET_UNIT 1
+
 #include "evaluators.hpp"
 
 #ifdef ZUVO_HAS_NEON_PATH

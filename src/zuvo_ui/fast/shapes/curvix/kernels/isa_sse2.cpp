@@ -1,6 +1,10 @@
 // The lanes of SSE2, the x86-64 baseline: four columns at a time.  SSE2 has
 // no fused multiply-add, so the two that the pixel rules call for are
 // emulated exactly in double precision (below).
+// Marks this unit as built with its own target flags: the headers of
+// inline code that is not its own refuse to be included here.
+#define ZUVO_INSTRUCTION_SET_UNIT 1
+
 #include "evaluators.hpp"
 
 #ifdef ZUVO_HAS_SSE2_PATH

@@ -9,6 +9,11 @@
 // No Python.
 #pragma once
 
+// Inline code compiled for one instruction set must not reach the others.
+#ifdef ZUVO_INSTRUCTION_SET_UNIT
+#error "not for the instruction-set units: see simd/lanes.hpp"
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>

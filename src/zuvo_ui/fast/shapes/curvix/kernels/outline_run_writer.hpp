@@ -5,6 +5,11 @@
 // streaming stores for their settled runs.  Not for the instruction-set units.
 #pragma once
 
+// Inline code compiled for one instruction set must not reach the others.
+#ifdef ZUVO_INSTRUCTION_SET_UNIT
+#error "not for the instruction-set units: see simd/lanes.hpp"
+#endif
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

@@ -3,6 +3,11 @@
 // processor only.
 #pragma once
 
+// Inline code compiled for one instruction set must not reach the others.
+#ifdef ZUVO_INSTRUCTION_SET_UNIT
+#error "not for the instruction-set units: see simd/lanes.hpp"
+#endif
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

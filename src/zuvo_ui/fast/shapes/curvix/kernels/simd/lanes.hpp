@@ -18,7 +18,9 @@
 // each instruction-set unit is compiled with its own target flags, and an
 // inline function shared between units could have one unit's copy, built
 // for AVX2 say, picked by the linker for every caller.  Memory is reached
-// only through `RowCells` below, never through Plane::at.
+// only through `RowCells` below, never through Plane::at; the units define
+// ZUVO_INSTRUCTION_SET_UNIT, which the kernels' headers of inline code
+// (outline_pixel.hpp, runs.hpp, ...) refuse.
 //
 // Each lane follows the scalar kernels' operations one for one: the same
 // IEEE operations in the same order and precision, and the same select for
