@@ -136,15 +136,15 @@ Ref generate(const OutlineArgs& in) {
 
 }  // namespace
 
-PyObject* create_outlined_rounded_rect_sdf_direct(PyObject*, PyObject* const* args,
-                                                  Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* _create_outlined_rounded_rect_sdf(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                            PyObject* kwnames) {
     const auto in = convert_args(generator_sig, args, nargs, kwnames);
     if (!in) return traced({}, generator_sig.qualname);
     return traced(generate(*in), generator_sig.qualname);
 }
 
-PyObject* get_cached_outlined_rounded_rect_sdf(PyObject*, PyObject* const* args,
-                                               Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* _get_cached_outlined_rounded_rect_sdf(PyObject*, PyObject* const* args,
+                                                Py_ssize_t nargs, PyObject* kwnames) {
     const auto in = convert_args(cached_sig, args, nargs, kwnames);
     if (!in) return traced({}, cached_sig.qualname);
     Ref surf = Ref::steal(traced(generate(*in), generator_sig.qualname));
