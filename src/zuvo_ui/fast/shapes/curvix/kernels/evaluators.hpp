@@ -3,11 +3,13 @@
 // only: the instruction-set units include this header, and nothing here may
 // be compiled differently in them, so nothing here is inline code.
 //
-// Adding a kernel: its row evaluator's type beside its scalar kernel, one
-// member here, its vector body in simd/, one entry in simd/table.hpp and in
-// portable.cpp.  Adding an instruction set: one isa_*.cpp (a lane
-// description and `simd::make_evaluators`), its macro, enumerator and maker
-// below, one row of dispatch.cpp's table and one line of kernels.cmake.
+// Adding a kernel: its scalar kernel and row evaluator type in a unit of its
+// own (listed in kernels.cmake), one member here, its vector body in simd/,
+// one line each in simd/table.hpp and portable.cpp, and its entry in fast.*.
+// Adding an instruction set: one isa_*.cpp (a lane description and
+// `simd::make_evaluators`), its macro, enumerator and table below, one row
+// of dispatch.cpp's table and one line of kernels.cmake (with its compile
+// flags there, if it needs any).
 #pragma once
 
 #include <cstddef>
