@@ -116,20 +116,24 @@ I<Isa> low8_of(Halves<Isa> v) {
     return Isa::trunc_d(v.lo, v.hi) & 0xff;
 }
 
+// Whether some lane, or every lane, of a mask (lanes all ones or all zeros)
+// is set: the vector read as 64-bit words.
 template <class Isa>
 bool any_of(I<Isa> mask) {
-    for (int i = 0; i < Isa::lanes; ++i) {
-        if (mask[i] != 0) return true;
-    }
-    return false;
+    std::uint64_t words[sizeof mask / 8];
+    std::memcpy(words, &mask, sizeof words);
+    std::uint64_t any = 0;
+    for (const std::uint64_t w : words) any |= w;
+    return any != 0;
 }
 
 template <class Isa>
 bool all_of(I<Isa> mask) {
-    for (int i = 0; i < Isa::lanes; ++i) {
-        if (mask[i] == 0) return false;
-    }
-    return true;
+    std::uint64_t words[sizeof mask / 8];
+    std::memcpy(words, &mask, sizeof words);
+    std::uint64_t all = ~std::uint64_t{0};
+    for (const std::uint64_t w : words) all &= w;
+    return all == ~std::uint64_t{0};
 }
 
 // A vector's lanes as an array, for the stores.
@@ -165,6 +169,16 @@ void store_where(const RowCells& cells, std::int32_t x0, std::int32_t count, I<I
     for (std::int32_t i = 0; i < count; ++i) {
         if (w.v[i]) cells[x0 + i] = static_cast<std::uint8_t>(v.v[i]);
     }
+}
+
+// The cells of columns [x0, x0 + count) as a float vector; the other lanes 0.
+template <class Isa>
+F<Isa> load(const RowCells& cells, std::int32_t x0, std::int32_t count) {
+    float values[Isa::lanes] = {};
+    for (std::int32_t i = 0; i < count; ++i) values[i] = cells[x0 + i];
+    F<Isa> v;
+    std::memcpy(&v, values, sizeof v);
+    return v;
 }
 
 // The cells of the lanes in `read` of columns [x0, x0 + count) as a float

@@ -63,14 +63,13 @@ void store(const PixelRow& cells, std::int32_t x0, std::int32_t count, const Out
 
 // The stroke composited over the existing pixels of the `blend` lanes.
 template <class Isa>
-void blend_over_content(const PixelRow& cells, const OutlineTransformConstants& k, std::int32_t x0,
-                        std::int32_t count, F<Isa> sa, Halves<Isa> inv_sa, I<Isa> blend,
-                        Out<Isa>& o) {
-    const I<Isa> every = splat_int<Isa>(-1);
-    const F<Isa> vr = load_where<Isa>(cells.red, x0, count, every);
-    const F<Isa> vg = load_where<Isa>(cells.green, x0, count, every);
-    const F<Isa> vb = load_where<Isa>(cells.blue, x0, count, every);
-    const F<Isa> va = load_where<Isa>(cells.alpha, x0, count, every);
+void blend_over_content(const PixelRow& cells, const OutlineTransformConstants& k,
+                        std::int32_t x0, std::int32_t count, F<Isa> sa, Halves<Isa> inv_sa,
+                        I<Isa> blend, Out<Isa>& o) {
+    const F<Isa> vr = load<Isa>(cells.red, x0, count);
+    const F<Isa> vg = load<Isa>(cells.green, x0, count);
+    const F<Isa> vb = load<Isa>(cells.blue, x0, count);
+    const F<Isa> va = load<Isa>(cells.alpha, x0, count);
     const Halves<Isa> a = widen<Isa>(va);
     const F<Isa> orig_a = Isa::narrow(a.lo / 255.0, a.hi / 255.0);
     const F<Isa> total = over<Isa>(widen<Isa>(sa), inv_sa, orig_a);
@@ -95,11 +94,12 @@ struct Kinds {
     I<Isa> straight;  // qx <= 0 and qx < qy: the distance terms do not depend on x
 };
 
-// Evaluates and stores columns [x0, x0 + count) (count <= lanes); returns the
-// kinds of its lanes (see outline_rows.cpp for why settled and straight
-// columns end a scan; only meaningful for inputs without NaN or infinities).
+// Evaluates and stores columns [x0, x0 + count) (count <= lanes) of `cells`,
+// row `row.y`; returns the kinds of its lanes (see outline_rows.cpp for why
+// settled and straight columns end a scan; only meaningful for inputs
+// without NaN or infinities).
 template <class Isa>
-Kinds<Isa> evaluate_vector(const PixelPlanes& px, const OutlineTransformConstants& k,
+Kinds<Isa> evaluate_vector(const PixelRow& cells, const OutlineTransformConstants& k,
                            const OutlineHalfRow& row, std::int32_t x0, std::int32_t count) {
     const F<Isa> zero{}, one = zero + 1.0f;
     const F<Isa> qy = splat<Isa>(row.qy);
@@ -115,7 +115,6 @@ Kinds<Isa> evaluate_vector(const PixelPlanes& px, const OutlineTransformConstant
         ~beyond & (signed_dist <= zero) & ((k.cutoff - abs_of<Isa>(signed_dist)) <= zero);
     const Halves<Isa> sa_d = widen<Isa>(sa);
     const Halves<Isa> inv_sa{1.0 - sa_d.lo, 1.0 - sa_d.hi};
-    const PixelRow cells(px, row.y);
     Out<Isa> o;
     if (k.has_bg) {
         const F<Isa> ba = clamp01<Isa>(row.radius_plus_hw - dist_sum) * k.bg_alpha_mult;
@@ -141,7 +140,9 @@ Kinds<Isa> evaluate_vector(const PixelPlanes& px, const OutlineTransformConstant
                           : (untouched ? splat_int<Isa>(keep)
                                        : (replace ? splat_int<Isa>(write_all) : I<Isa>{}));
         const I<Isa> blend = ~beyond & ~untouched & ~replace;
-        if (any_of<Isa>(blend)) blend_over_content<Isa>(cells, k, x0, count, sa, inv_sa, blend, o);
+        if (any_of<Isa>(blend)) {
+            blend_over_content<Isa>(cells, k, x0, count, sa, inv_sa, blend, o);
+        }
     }
     store<Isa>(cells, x0, count, o);
     return {settled, beyond, o.action == splat_int<Isa>(write_all), (qx <= zero) & (qx < qy)};
@@ -151,10 +152,11 @@ template <class Isa>
 void evaluate_span(const PixelPlanes& px, const OutlineTransformConstants& k,
                    const OutlineHalfRow& row, std::int32_t x_begin, std::int32_t x_end) noexcept {
     constexpr std::int32_t n = Isa::lanes;
+    const PixelRow cells(px, row.y);
     // Steps that never pass the span's end: no column index overflows.
     for (std::int32_t x0 = x_begin, count = 0; x0 < x_end; x0 += count) {
         count = x_end - x0 < n ? x_end - x0 : n;
-        evaluate_vector<Isa>(px, k, row, x0, count);
+        evaluate_vector<Isa>(cells, k, row, x0, count);
     }
 }
 
@@ -174,6 +176,7 @@ std::int32_t scan_to_settled(const PixelPlanes& px, const OutlineTransformConsta
                              const OutlineHalfRow& row, std::int32_t x_begin, std::int32_t x_end,
                              bool rightwards, bool& all_written, ScanStop& stop) noexcept {
     constexpr std::int32_t n = Isa::lanes;
+    const PixelRow cells(px, row.y);
     stop = ScanStop{};
     // Whether lane i ends the scan; notes what it was.
     const auto stops_at = [&](const Kinds<Isa>& kinds, std::int32_t i) {
@@ -190,7 +193,7 @@ std::int32_t scan_to_settled(const PixelPlanes& px, const OutlineTransformConsta
     if (rightwards) {
         for (std::int32_t x0 = x_begin, count = 0; x0 < x_end; x0 += count) {
             count = x_end - x0 < n ? x_end - x0 : n;
-            const Kinds<Isa> kinds = evaluate_vector<Isa>(px, k, row, x0, count);
+            const Kinds<Isa> kinds = evaluate_vector<Isa>(cells, k, row, x0, count);
             if (x0 == x_begin && x_end - x0 > n && all_of<Isa>(kinds.beyond)) return beyond_run;
             for (std::int32_t i = 0; i < count; ++i) {
                 if (stops_at(kinds, i)) return x0 + i;
@@ -200,7 +203,7 @@ std::int32_t scan_to_settled(const PixelPlanes& px, const OutlineTransformConsta
     }
     for (std::int32_t end = x_end; end > x_begin; end -= n) {
         const std::int32_t x0 = end - x_begin < n ? x_begin : end - n;
-        const Kinds<Isa> kinds = evaluate_vector<Isa>(px, k, row, x0, end - x0);
+        const Kinds<Isa> kinds = evaluate_vector<Isa>(cells, k, row, x0, end - x0);
         if (end == x_end && x0 > x_begin && all_of<Isa>(kinds.beyond)) return beyond_run;
         for (std::int32_t i = end - x0 - 1; i >= 0; --i) {
             if (stops_at(kinds, i)) return x0 + i + 1;
