@@ -126,8 +126,9 @@ test-pygame-ce:
 # set them.  The cross and clang builds must also reproduce the host build's
 # scalar kernel outputs: its digest is passed to them with --digest.
 KERNEL_DIR := src/zuvo_ui/fast/shapes/curvix/kernels
-KERNEL_SOURCES := $(wildcard $(KERNEL_DIR)/*.cpp)
-NATIVE_HEADERS := $(wildcard $(KERNEL_DIR)/*.hpp src/zuvo_ui/fast/support/*.hpp)
+# The kernel sources are those kernels.cmake lists, one file name per line.
+KERNEL_SOURCES := $(addprefix $(KERNEL_DIR)/,$(shell sed -n 's/^ *\([a-z0-9_]*\.cpp\) *$$/\1/p' $(KERNEL_DIR)/kernels.cmake))
+NATIVE_HEADERS := $(wildcard $(KERNEL_DIR)/*.hpp $(KERNEL_DIR)/simd/*.hpp src/zuvo_ui/fast/support/*.hpp)
 NATIVE_FLAGS := -std=c++20 -O2 -ffp-contract=off -fno-fast-math -Wall -Wextra
 NATIVE_CXX ?= $(CXX)
 NATIVE_OUT ?= build/native-$(notdir $(NATIVE_CXX))

@@ -7,13 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform.hpp"
-#include "../src/zuvo_ui/fast/shapes/curvix/kernels/corner_transform.hpp"
-#include "../src/zuvo_ui/fast/shapes/curvix/kernels/filled.hpp"
-#include "../src/zuvo_ui/fast/shapes/curvix/kernels/outline_span.hpp"
-#include "../src/zuvo_ui/fast/shapes/curvix/kernels/outlined.hpp"
-#include "../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform_fast.hpp"
-#include "../src/zuvo_ui/fast/shapes/curvix/kernels/shapes_fast.hpp"
+#include "../src/zuvo_ui/fast/shapes/curvix/kernels/fast.hpp"
 
 namespace {
 
@@ -123,7 +117,7 @@ PyObject* outline(PyObject*, PyObject* args) {
     }
     Planes planes;
     if (!planes.take(arrays, w, h)) return nullptr;
-    const OutlineTransform shape = make_outline_transform(
+    const OutlineTransformShape shape = make_outline_transform(
         w, h, CornerRadii{tl, tr, br, bl}, stroke_width, Rgb{r, g, b}, alpha_base, has_bg, bg,
         bg_alpha);
     transform_outline_on(planes.planes(), shape, path->path, path->runs);
@@ -163,12 +157,12 @@ PyObject* other_kernel(PyObject*, PyObject* args) {
     if (std::strcmp(kind, "filled") == 0) {
         round_filled_corners_on(px.alpha, make_filled_shape(w, h, radii, alpha_base), path->path);
     } else if (std::strcmp(kind, "outlined") == 0) {
-        const OutlineShape shape =
-            make_outline_shape(w, h, zuvo::trunc_to_int32(tl), width, alpha_base, r, g, b);
+        const OutlinedShape shape =
+            make_outlined_shape(w, h, zuvo::trunc_to_int32(tl), width, alpha_base, r, g, b);
         paint_outline_on(px, shape, path->path, path->runs);
     } else if (std::strcmp(kind, "corners") == 0 || std::strcmp(kind, "corners-scale") == 0) {
         const bool has_color = std::strcmp(kind, "corners") == 0;
-        const CornerTransform shape = make_corner_transform(
+        const CornerTransformShape shape = make_corner_transform(
             w, h, clamp_corner_radii(w, h, radii), has_color, alpha_base);
         transform_corners_on(px.alpha, shape, path->path);
     } else {

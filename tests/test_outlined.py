@@ -65,7 +65,14 @@ def test_alpha_zero_returns_the_cleared_surface_without_reading_the_channels():
 def test_alpha_above_255_wraps_to_its_low_eight_bits():
     rows = alpha_rows(generate((10, 8), 3, 1, (10, 20, 30, 300)))
     assert rows[0, 4] == 300 % 256
-    assert rows[0, 2] == int(np.float32(0.33772233) * np.float32(300)) % 256
+    # Pixel (2, 0) lies outside the stroke's centre line, a rounded box of
+    # corner radius 3 - 0.5 whose corner centre is 1 across and 3 up from it:
+    # the pixel is sqrt(10) - 2.5 from the line, and its coverage of the
+    # 1-pixel stroke is scaled by 300 before the low eight bits are kept.
+    f32 = np.float32
+    from_line = f32(np.sqrt(10.0)) - f32(2.5)
+    coverage = (f32(0.5) - from_line) + f32(0.5)
+    assert rows[0, 2] == int(coverage * f32(300)) % 256 != int(coverage * f32(300 % 256))
     assert rows.tolist() == outlined_planes(10, 8, 3, 1, (10, 20, 30, 300))[1].T.tolist()
 
 

@@ -32,12 +32,7 @@
 #include <string>
 #include <vector>
 
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/corner_transform.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/filled.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outline_transform_fast.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/outlined.hpp"
-#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/shapes_fast.hpp"
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/fast.hpp"
 
 namespace {
 
@@ -341,25 +336,21 @@ void add_named(std::vector<PathUnderTest>& out, const char* name, E path, bool w
     out.push_back({std::string(name) + "+runs", path, true});
 }
 
-// Every path of the outline transform this build knows, available or not:
-// the scalar kernel with run filling, then each instruction set alone and
-// with run filling.  An enumerator added to KernelPath later is included by
-// its number until it is named here.
+// Every path of the outline transform, available here or not: the scalar
+// kernel with run filling, then each instruction set alone and with run
+// filling.  An enumerator added to KernelPath later, and available here, is
+// included by its number until it is named here.
 template <class E>
 std::vector<PathUnderTest> known_paths() {
     std::vector<PathUnderTest> out;
-    std::vector<int> named = {static_cast<int>(E::scalar), static_cast<int>(E::sse2),
-                              static_cast<int>(E::avx2)};
+    const E named[] = {E::scalar, E::sse2, E::avx2, E::neon};
     add_named(out, "scalar", E::scalar, false);
     add_named(out, "sse2", E::sse2, true);
     add_named(out, "avx2", E::avx2, true);
-    if constexpr (requires { E::neon; }) {
-        add_named(out, "neon", E::neon, true);
-        named.push_back(static_cast<int>(E::neon));
-    }
+    add_named(out, "neon", E::neon, true);
     for (int v = 0; v < 32; ++v) {
-        if (std::find(named.begin(), named.end(), v) != named.end()) continue;
         const E path = static_cast<E>(v);
+        if (std::find(std::begin(named), std::end(named), path) != std::end(named)) continue;
         if (!kernel_path_available(path)) continue;
         add_named(out, ("path " + std::to_string(v)).c_str(), path, true);
     }
@@ -408,7 +399,7 @@ public:
     // The scalar kernel on one copy, each available path on another.
     void run(const Layout& layout, const OutlineCase& c, std::uint64_t seed) {
         const Surface s = random_surface(layout, c.w, c.h, seed);
-        const OutlineTransform shape = make_outline_transform(
+        const OutlineTransformShape shape = make_outline_transform(
             c.w, c.h, c.radii, c.stroke, c.rgb, c.alpha, c.has_bg, c.bg, c.bg_alpha);
         Bytes expected = s.bytes;
         transform_outline(s.planes(expected), shape);
@@ -442,7 +433,7 @@ private:
 void check_the_comparison(Report& report) {
     const Layout& layout = kLayouts[2];  // with padding
     const Surface s = random_surface(layout, 40, 30, 3);
-    const OutlineTransform shape = make_outline_transform(
+    const OutlineTransformShape shape = make_outline_transform(
         40, 30, {8, 8, 8, 8}, 2.0f, {255, 0, 0}, 255, true, {0, 0, 255}, 255);
     Bytes expected = s.bytes;
     transform_outline(s.planes(expected), shape);
@@ -537,7 +528,7 @@ public:
         const float widths[] = {0.0f, 0.5f, 1.0f, 2.5f, 7.0f, 300.0f, -2.0f, 3e38f, -3e38f};
         const int r = rng.pick(int_radii);
         const float width = rng.chance(0.3) ? rng.uniform(0, 20) : rng.pick(widths);
-        const OutlineShape outline = make_outline_shape(w, h, r, width, alpha, 30, 60, 90);
+        const OutlinedShape outline = make_outlined_shape(w, h, r, width, alpha, 30, 60, 90);
         const PixelPlanes px = s.planes(after);
         paint_outline_bands(px, outline);
         paint_outline_corners(px, outline);
@@ -551,7 +542,7 @@ public:
         after = s.bytes;
         const bool has_color = rng.chance(0.5);
         const CornerRadii clamped = clamp_corner_radii(w, h, radii);
-        const CornerTransform corners = make_corner_transform(w, h, clamped, has_color, alpha);
+        const CornerTransformShape corners = make_corner_transform(w, h, clamped, has_color, alpha);
         transform_corners(s.planes(after).alpha, corners);
         std::snprintf(text, sizeof text, "corner transform, %s %dx%d radii (%g, %g, %g, %g) %s: ",
                       layout.name, w, h, radii.top_left, radii.top_right, radii.bottom_right,
@@ -579,7 +570,7 @@ public:
               "filled corners, 20x20 radius 5, corner 0, inside and edge 255: ");
 
         buf.assign(s.bytes.size(), 0);
-        const OutlineShape outline = make_outline_shape(20, 20, 0, 2.0f, 200, 10, 20, 30);
+        const OutlinedShape outline = make_outlined_shape(20, 20, 0, 2.0f, 200, 10, 20, 30);
         paint_outline_bands(s.planes(buf), outline);
         paint_outline_corners(s.planes(buf), outline);
         const auto pixel = [&](int x, int y) {
@@ -727,6 +718,14 @@ int main(int argc, char** argv) {
         std::printf("  %s: %ld cases, %ld failed\n", p.name.c_str(), p.cases, p.failed);
     }
     report.check(exercised > 0, "no path of the outline transform was exercised");
+    // The vector path every processor of this architecture has must be
+    // there whenever the compiler takes GCC's vector extensions: a build that
+    // lost it would otherwise pass with "not available here".
+#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(_M_X64))
+    report.check(kernel_path_available(KernelPath::sse2), "no SSE2 path on x86-64");
+#elif (defined(__GNUC__) || defined(__clang__)) && defined(__aarch64__)
+    report.check(kernel_path_available(KernelPath::neon), "no NEON path on aarch64");
+#endif
     if (expected_digest) {
         const bool same = std::strcmp(expected_digest, digest_text) == 0;
         std::printf("scalar kernels' outputs: digest %s, %s %s\n", digest_text,

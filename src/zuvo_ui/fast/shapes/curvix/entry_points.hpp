@@ -1,4 +1,5 @@
-// The Python-visible functions of curvix (METH_FASTCALL | METH_KEYWORDS).
+// The Python-visible functions of curvix (METH_FASTCALL | METH_KEYWORDS),
+// each named as in Python, leading underscore included.
 #pragma once
 
 #include <Python.h>
@@ -10,13 +11,13 @@ namespace zuvo::curvix {
 
 // Filled rounded rectangles.
 ZUVO_FASTCALL(create_rounded_rect_surface);
-ZUVO_FASTCALL(get_cached_rounded_rect_surface);
-ZUVO_FASTCALL(create_rounded_rect_surface_optimized);
+ZUVO_FASTCALL(_get_cached_rounded_rect_surface);
+ZUVO_FASTCALL(_create_rounded_rect_surface_optimized);
 
 // Outlined rounded rectangles.
 ZUVO_FASTCALL(create_outlined_rounded_rect_sdf);
-ZUVO_FASTCALL(get_cached_outlined_rounded_rect_sdf);
-ZUVO_FASTCALL(create_outlined_rounded_rect_sdf_direct);
+ZUVO_FASTCALL(_get_cached_outlined_rounded_rect_sdf);
+ZUVO_FASTCALL(_create_outlined_rounded_rect_sdf);
 
 // In-place transforms.
 ZUVO_FASTCALL(transform_into_rounded_rect);

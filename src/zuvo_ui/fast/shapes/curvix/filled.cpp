@@ -2,7 +2,7 @@
 #include "../../support/args.hpp"
 #include "../../support/convert.hpp"
 #include "entry_points.hpp"
-#include "kernels/shapes_fast.hpp"
+#include "kernels/fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {
@@ -76,8 +76,8 @@ Ref generate_traced(PyObject* size, PyObject* radii_input, PyObject* color) {
 
 }  // namespace
 
-PyObject* create_rounded_rect_surface_optimized(PyObject*, PyObject* const* args,
-                                                Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* _create_rounded_rect_surface_optimized(PyObject*, PyObject* const* args,
+                                                 Py_ssize_t nargs, PyObject* kwnames) {
     std::array<PyObject*, 3> a;
     if (!parse_args(generator_sig, args, nargs, kwnames, a) ||
         !check_exact_or_none(a[0], &PyTuple_Type, "size") ||
@@ -87,8 +87,8 @@ PyObject* create_rounded_rect_surface_optimized(PyObject*, PyObject* const* args
     return traced(generate(a[0], a[1], a[2]), generator_sig.qualname);
 }
 
-PyObject* get_cached_rounded_rect_surface(PyObject*, PyObject* const* args, Py_ssize_t nargs,
-                                          PyObject* kwnames) {
+PyObject* _get_cached_rounded_rect_surface(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                           PyObject* kwnames) {
     std::array<PyObject*, 3> a;
     if (!parse_args(cached_sig, args, nargs, kwnames, a) ||
         !check_exact_or_none(a[0], &PyTuple_Type, "size") ||

@@ -15,10 +15,10 @@ constexpr int kFastcall = METH_FASTCALL | METH_KEYWORDS;
 
 // Text signatures only: `__doc__` stays None, `inspect.signature` works.
 PyMethodDef functions[] = {
-    {"_create_outlined_rounded_rect_sdf", as_cfunction<create_outlined_rounded_rect_sdf_direct>(),
+    {"_create_outlined_rounded_rect_sdf", as_cfunction<_create_outlined_rounded_rect_sdf>(),
      kFastcall, "_create_outlined_rounded_rect_sdf($module, size, radius, width, color)\n--\n\n"},
     {"_create_rounded_rect_surface_optimized",
-     as_cfunction<create_rounded_rect_surface_optimized>(), kFastcall,
+     as_cfunction<_create_rounded_rect_surface_optimized>(), kFastcall,
      "_create_rounded_rect_surface_optimized($module, size, radii_input, color)\n--\n\n"},
     {"transform_into_outlined_rounded_rect", as_cfunction<transform_into_outlined_rounded_rect>(),
      kFastcall,
@@ -26,12 +26,13 @@ PyMethodDef functions[] = {
      "background_color=None)\n--\n\n"},
     {"transform_into_rounded_rect", as_cfunction<transform_into_rounded_rect>(), kFastcall,
      "transform_into_rounded_rect($module, surf, radii_input, color=None)\n--\n\n"},
-    {"_get_cached_rounded_rect_surface", as_cfunction<get_cached_rounded_rect_surface>(),
+    {"_get_cached_rounded_rect_surface", as_cfunction<_get_cached_rounded_rect_surface>(),
      kFastcall, "_get_cached_rounded_rect_surface($module, size, radii, color)\n--\n\n"},
     {"create_rounded_rect_surface", as_cfunction<create_rounded_rect_surface>(), kFastcall,
      "create_rounded_rect_surface($module, size, radii_input, color)\n--\n\n"},
-    {"_get_cached_outlined_rounded_rect_sdf", as_cfunction<get_cached_outlined_rounded_rect_sdf>(),
-     kFastcall, "_get_cached_outlined_rounded_rect_sdf($module, size, radius, width, color)\n--\n\n"},
+    {"_get_cached_outlined_rounded_rect_sdf",
+     as_cfunction<_get_cached_outlined_rounded_rect_sdf>(), kFastcall,
+     "_get_cached_outlined_rounded_rect_sdf($module, size, radius, width, color)\n--\n\n"},
     {"create_outlined_rounded_rect_sdf", as_cfunction<create_outlined_rounded_rect_sdf>(),
      kFastcall, "create_outlined_rounded_rect_sdf($module, size, radius, width, color)\n--\n\n"},
 };

@@ -5,7 +5,7 @@
 #include "../../support/convert.hpp"
 #include "../../support/errors.hpp"
 #include "entry_points.hpp"
-#include "kernels/shapes_fast.hpp"
+#include "kernels/fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {
@@ -107,16 +107,16 @@ Ref generate(const OutlineArgs& in) {
     const auto colour = stroke_colour(in.color);
     HeldError failed = colour ? HeldError{} : HeldError::take();
     const bool paints = colour && colour->alpha_base != 0;
-    const OutlineShape shape =
-        paints ? make_outline_shape(*w, *h, in.radius, in.width, colour->alpha_base,
-                                    colour->rgb[0], colour->rgb[1], colour->rgb[2])
-               : OutlineShape{};
+    const OutlinedShape shape =
+        paints ? make_outlined_shape(*w, *h, in.radius, in.width, colour->alpha_base,
+                                     colour->rgb[0], colour->rgb[1], colour->rgb[2])
+               : OutlinedShape{};
     auto views = SurfaceViews::take_colour(pygame.get(), surf.get(), *w, *h);
     if (!views) return {};
     // The lines of the bands and corners are asked for as soon as the colour
     // view gives their addresses (on pygame's pixels those are the alpha's
     // too), so that they arrive while pygame makes the alpha view.
-    if (paints) prefetch_outline(views->colour_planes(), shape);
+    if (paints) prefetch_outlined(views->colour_planes(), shape);
     if (!views->take_alpha()) return {};
     if (!colour) {
         failed.raise();
@@ -134,15 +134,15 @@ Ref generate(const OutlineArgs& in) {
 
 }  // namespace
 
-PyObject* create_outlined_rounded_rect_sdf_direct(PyObject*, PyObject* const* args,
-                                                  Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* _create_outlined_rounded_rect_sdf(PyObject*, PyObject* const* args, Py_ssize_t nargs,
+                                            PyObject* kwnames) {
     const auto in = convert_args(generator_sig, args, nargs, kwnames);
     if (!in) return traced({}, generator_sig.qualname);
     return traced(generate(*in), generator_sig.qualname);
 }
 
-PyObject* get_cached_outlined_rounded_rect_sdf(PyObject*, PyObject* const* args,
-                                               Py_ssize_t nargs, PyObject* kwnames) {
+PyObject* _get_cached_outlined_rounded_rect_sdf(PyObject*, PyObject* const* args,
+                                                Py_ssize_t nargs, PyObject* kwnames) {
     const auto in = convert_args(cached_sig, args, nargs, kwnames);
     if (!in) return traced({}, cached_sig.qualname);
     Ref surf = Ref::steal(traced(generate(*in), generator_sig.qualname));

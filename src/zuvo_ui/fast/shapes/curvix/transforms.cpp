@@ -5,9 +5,8 @@
 #include "../../support/convert.hpp"
 #include "../../support/errors.hpp"
 #include "entry_points.hpp"
-#include "kernels/shapes_fast.hpp"
+#include "kernels/fast.hpp"
 #include "kernels/outline_transform.hpp"
-#include "kernels/outline_transform_fast.hpp"
 #include "state.hpp"
 
 namespace zuvo::curvix {
@@ -120,7 +119,7 @@ Ref round_corners(PyObject* surf, PyObject* radii_input, PyObject* color) {
     // that a surface whose colour view fails is refused the same way here.
     const auto views = SurfaceViews::take_both(pygame.get(), surf, size->width, size->height);
     if (!views) return {};
-    const CornerTransform shape =
+    const CornerTransformShape shape =
         make_corner_transform(size->width, size->height, radii, has_color, alpha_base);
     const Plane plane = views->alpha();
     prefetch_corners(plane, shape);
@@ -215,7 +214,7 @@ Ref draw_outline(PyObject* surf, PyObject* radii_input, float stroke_width, PyOb
     // An invisible stroke over the content changes nothing, not even outside.
     if (!colours->has_bg && colours->alpha_base == 0) return none();
 
-    const OutlineTransform shape = make_outline_transform(
+    const OutlineTransformShape shape = make_outline_transform(
         size->width, size->height, *radii, stroke_width, colours->stroke, colours->alpha_base,
         colours->has_bg, colours->bg, colours->bg_alpha);
     const PixelPlanes planes = views->planes();

@@ -20,9 +20,10 @@ bool all_corners_square(const CornerRadii& radii) noexcept {
            radii.bottom_left <= 0.0f;
 }
 
-CornerTransform make_corner_transform(std::int32_t width, std::int32_t height, CornerRadii radii,
-                                      bool has_color, std::int32_t alpha_base) noexcept {
-    CornerTransform s;
+CornerTransformShape make_corner_transform(std::int32_t width, std::int32_t height,
+                                           CornerRadii radii, bool has_color,
+                                           std::int32_t alpha_base) noexcept {
+    CornerTransformShape s;
     s.width = width;
     s.height = height;
     s.radii = radii;
@@ -35,7 +36,7 @@ CornerTransform make_corner_transform(std::int32_t width, std::int32_t height, C
 
 namespace {
 
-void corner_row(const Plane& alpha, const CornerTransform& s, const CornerRow& row) noexcept {
+void corner_row(const Plane& alpha, const CornerTransformShape& s, const CornerRow& row) noexcept {
     const float box_half_w = s.center_x;
     const float alpha_base = static_cast<float>(s.alpha_base);
     const float radius = row.radius;
@@ -58,36 +59,22 @@ void corner_row(const Plane& alpha, const CornerTransform& s, const CornerRow& r
 
 }  // namespace
 
-void corner_rows_scalar(const Plane& alpha, const CornerTransform& s, const CornerRow* rows,
-                        std::int32_t count) noexcept {
+void corner_transform_rows_scalar(const Plane& alpha, const CornerTransformShape& s,
+                                  const CornerRow* rows, std::int32_t count) noexcept {
     for (std::int32_t i = 0; i < count; ++i) corner_row(alpha, s, rows[i]);
 }
 
-void prefetch_corners(const Plane& alpha, const CornerTransform& s) noexcept {
+void prefetch_corners(const Plane& alpha, const CornerTransformShape& s) noexcept {
     prefetch_corner_squares(alpha, s.radii, s.width, s.height);
 }
 
-void transform_corners(const Plane& alpha, const CornerTransform& s,
-                       CornerRowsEvaluator evaluate) noexcept {
-    const float box_half_h = s.center_y;
-    for_each_corner_square(s.radii, s.width, s.height,
-                           [&](float radius, std::int32_t x_first, std::int32_t y_first,
-                               std::int32_t n) {
-                               // Constant along a row: qy_base, qy and max(qy, 0)^2.
-                               const auto row = [&](std::int32_t y) {
-                                   const float qy_base =
-                                       std::fabs(static_cast<float>(y) - s.center_y) - box_half_h;
-                                   const float qy = qy_base + radius;
-                                   const float qy_out = max0(qy);
-                                   return CornerRow{y, x_first, x_first + n, radius, qy,
-                                                    qy_out * qy_out};
-                               };
-                               in_row_batches<CornerRow>(
-                                   y_first, y_first + n, row,
-                                   [&](const CornerRow* rows, std::int32_t count) {
-                                       evaluate(alpha, s, rows, count);
-                                   });
-                           });
+void transform_corners(const Plane& alpha, const CornerTransformShape& s,
+                       CornerTransformRowsEvaluator evaluate) noexcept {
+    // The box's half height equals the centre's row.
+    for_each_corner_row_batch(s.radii, s.width, s.height, s.center_y, s.center_y,
+                              [&](const CornerRow* rows, std::int32_t count) {
+                                  evaluate(alpha, s, rows, count);
+                              });
 }
 
 }  // namespace zuvo::curvix

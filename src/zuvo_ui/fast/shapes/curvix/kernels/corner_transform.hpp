@@ -13,7 +13,7 @@
 
 namespace zuvo::curvix {
 
-struct CornerTransform {
+struct CornerTransformShape {
     std::int32_t width = 0, height = 0;
     CornerRadii radii;             // clamped to [0, half the shorter side]
     bool has_color = false;
@@ -30,26 +30,27 @@ CornerRadii clamp_corner_radii(std::int32_t width, std::int32_t height, CornerRa
 bool all_corners_square(const CornerRadii& radii) noexcept;
 
 // `radii` as returned by `clamp_corner_radii`.
-CornerTransform make_corner_transform(std::int32_t width, std::int32_t height, CornerRadii radii,
-                                      bool has_color, std::int32_t alpha_base) noexcept;
+CornerTransformShape make_corner_transform(std::int32_t width, std::int32_t height,
+                                           CornerRadii radii, bool has_color,
+                                           std::int32_t alpha_base) noexcept;
 
 // `count` rows of a corner square, top to bottom, each pixel evaluated and
-// written as the scalar kernel does (shape_rows.hpp has one per instruction set).
-using CornerRowsEvaluator = void (*)(const Plane& alpha, const CornerTransform& shape,
-                                     const CornerRow* rows, std::int32_t count);
+// written as the scalar kernel does (evaluators.hpp has one per instruction set).
+using CornerTransformRowsEvaluator = void (*)(const Plane& alpha, const CornerTransformShape& shape,
+                                              const CornerRow* rows, std::int32_t count) noexcept;
 
 // The scalar kernel's rows: pixel by pixel.
-void corner_rows_scalar(const Plane& alpha, const CornerTransform& shape, const CornerRow* rows,
-                        std::int32_t count) noexcept;
+void corner_transform_rows_scalar(const Plane& alpha, const CornerTransformShape& shape,
+                                  const CornerRow* rows, std::int32_t count) noexcept;
 
 // Asks for the cache lines of the four corner squares (prefetch.hpp), as
 // prefetch_filled_corners does.
-void prefetch_corners(const Plane& alpha, const CornerTransform& shape) noexcept;
+void prefetch_corners(const Plane& alpha, const CornerTransformShape& shape) noexcept;
 
 // The four corner squares, top-left, top-right, bottom-left, bottom-right,
 // their rows through `evaluate` (by default the scalar kernel's); `alpha` is
 // width x height.
-void transform_corners(const Plane& alpha, const CornerTransform& shape,
-                       CornerRowsEvaluator evaluate = corner_rows_scalar) noexcept;
+void transform_corners(const Plane& alpha, const CornerTransformShape& shape,
+                       CornerTransformRowsEvaluator evaluate = corner_transform_rows_scalar) noexcept;
 
 }  // namespace zuvo::curvix

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "../../../support/numeric.hpp"
@@ -17,7 +18,7 @@ struct CornerRadii {
 // generator or the corner transform, with the values its pixels share.
 struct CornerRow {
     std::int32_t y, x_begin, x_end;
-    float radius;  // the corner's radius, current_r
+    float radius;  // the corner's radius
     float qy;      // (|y - center_y| - half height) + radius
     float qy_sq;   // max(qy, 0)^2
 };
@@ -62,6 +63,26 @@ void for_each_corner_square(const CornerRadii& radii, std::int32_t width, std::i
         if (n <= 0) continue;
         visit(c.radius, c.right ? width - n : 0, c.bottom ? height - n : 0, n);
     }
+}
+
+// The rows of those squares, in batches: `evaluate(rows, count)` for the
+// filled generator and the corner transform alike, each row with the values
+// its pixels share, qy = (|y - center_y| - half_h) + radius.
+template <typename Evaluate>
+void for_each_corner_row_batch(const CornerRadii& radii, std::int32_t width, std::int32_t height,
+                               float center_y, float half_h, Evaluate evaluate) {
+    for_each_corner_square(radii, width, height,
+                           [&](float radius, std::int32_t x_first, std::int32_t y_first,
+                               std::int32_t n) {
+                               const auto row = [&](std::int32_t y) {
+                                   const float qy =
+                                       std::fabs(static_cast<float>(y) - center_y) - half_h + radius;
+                                   const float qy_out = max0(qy);
+                                   return CornerRow{y, x_first, x_first + n, radius, qy,
+                                                    qy_out * qy_out};
+                               };
+                               in_row_batches<CornerRow>(y_first, y_first + n, row, evaluate);
+                           });
 }
 
 }  // namespace zuvo::curvix

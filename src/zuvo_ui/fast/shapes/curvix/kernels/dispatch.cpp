@@ -1,7 +1,10 @@
-#include "dispatch.hpp"
+// The paths by preference, each with its table and what it needs of the processor.
+#include "evaluators.hpp"
 
 namespace zuvo::curvix {
 namespace {
+
+bool always() noexcept { return true; }
 
 #ifdef ZUVO_HAS_AVX2_PATH
 bool has_avx2_fma() noexcept {
@@ -10,54 +13,49 @@ bool has_avx2_fma() noexcept {
 }
 #endif
 
-struct Evaluators {
-    OutlineEvaluator outline;
-    ShapeEvaluators shapes;
+struct PathEntry {
+    KernelPath path;
+    Evaluators (*table)() noexcept;
+    bool (*usable)() noexcept;
 };
 
-Evaluators evaluators(KernelPath path) noexcept {
-    switch (path) {
-        case KernelPath::scalar:
-            return {{outline_span_scalar, outline_scan_scalar},
-                    {filled_rows_scalar, corner_rows_scalar, outlined_rows_scalar}};
-#ifdef ZUVO_HAS_SSE2_PATH
-        case KernelPath::sse2:
-            return {{outline_span_sse2, outline_scan_sse2},
-                    {filled_rows_sse2, corner_rows_sse2, outlined_rows_sse2}};
-#endif
+constexpr PathEntry kPaths[] = {
 #ifdef ZUVO_HAS_AVX2_PATH
-        case KernelPath::avx2:
-            if (!has_avx2_fma()) return {};
-            return {{outline_span_avx2, outline_scan_avx2},
-                    {filled_rows_avx2, corner_rows_avx2, outlined_rows_avx2}};
+    {KernelPath::avx2, avx2_evaluators, has_avx2_fma},
+#endif
+#ifdef ZUVO_HAS_SSE2_PATH
+    {KernelPath::sse2, sse2_evaluators, always},
 #endif
 #ifdef ZUVO_HAS_NEON_PATH
-        case KernelPath::neon:
-            return {{outline_span_neon, outline_scan_neon},
-                    {filled_rows_neon, corner_rows_neon, outlined_rows_neon}};
+    {KernelPath::neon, neon_evaluators, always},
 #endif
-        default: return {};
+    {KernelPath::scalar, portable_evaluators, always},
+};
+
+const PathEntry* entry_of(KernelPath path) noexcept {
+    for (const PathEntry& e : kPaths) {
+        if (e.path == path) return e.usable() ? &e : nullptr;
     }
+    return nullptr;
 }
 
 }  // namespace
 
-bool kernel_path_available(KernelPath path) noexcept {
-    return evaluators(path).outline.span != nullptr;
-}
+bool kernel_path_available(KernelPath path) noexcept { return entry_of(path) != nullptr; }
 
 KernelPath best_kernel_path() noexcept {
     static const KernelPath best = [] {
-        for (const KernelPath path : {KernelPath::avx2, KernelPath::sse2, KernelPath::neon}) {
-            if (kernel_path_available(path)) return path;
+        for (const PathEntry& e : kPaths) {
+            if (e.usable()) return e.path;
         }
         return KernelPath::scalar;
     }();
     return best;
 }
 
-OutlineEvaluator outline_evaluator(KernelPath path) noexcept { return evaluators(path).outline; }
-
-ShapeEvaluators shape_evaluators(KernelPath path) noexcept { return evaluators(path).shapes; }
+Evaluators evaluators_of(KernelPath path) noexcept {
+    const PathEntry* e = entry_of(path);
+    return e ? e->table() : Evaluators{};
+}
 
 }  // namespace zuvo::curvix

@@ -69,24 +69,10 @@ void prefetch_filled_corners(const Plane& alpha, const FilledShape& s) noexcept 
 
 void round_filled_corners(const Plane& alpha, const FilledShape& s,
                           FilledRowsEvaluator evaluate) noexcept {
-    const CornerRadii clamped = clamped_radii(s);
-    for_each_corner_square(clamped, s.width, s.height,
-                           [&](float radius, std::int32_t x_first, std::int32_t y_first,
-                               std::int32_t n) {
-                               // Constant along a row: py, qy and max(qy, 0)^2.
-                               const auto row = [&](std::int32_t y) {
-                                   const float py = static_cast<float>(y) - s.center_y;
-                                   const float qy = std::fabs(py) - s.half_h + radius;
-                                   const float qy_out = max0(qy);
-                                   return CornerRow{y, x_first, x_first + n, radius, qy,
-                                                    qy_out * qy_out};
-                               };
-                               in_row_batches<CornerRow>(
-                                   y_first, y_first + n, row,
-                                   [&](const CornerRow* rows, std::int32_t count) {
-                                       evaluate(alpha, s, rows, count);
-                                   });
-                           });
+    for_each_corner_row_batch(clamped_radii(s), s.width, s.height, s.center_y, s.half_h,
+                              [&](const CornerRow* rows, std::int32_t count) {
+                                  evaluate(alpha, s, rows, count);
+                              });
 }
 
 }  // namespace zuvo::curvix

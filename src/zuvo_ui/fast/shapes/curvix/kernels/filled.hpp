@@ -24,9 +24,9 @@ FilledShape make_filled_shape(std::int32_t width, std::int32_t height, CornerRad
                               std::int32_t alpha_base) noexcept;
 
 // `count` rows of a corner square, top to bottom, each pixel evaluated and
-// written as the scalar kernel does (shape_rows.hpp has one per instruction set).
+// written as the scalar kernel does (evaluators.hpp has one per instruction set).
 using FilledRowsEvaluator = void (*)(const Plane& alpha, const FilledShape& shape,
-                                     const CornerRow* rows, std::int32_t count);
+                                     const CornerRow* rows, std::int32_t count) noexcept;
 
 // The scalar kernel's rows: pixel by pixel.
 void filled_rows_scalar(const Plane& alpha, const FilledShape& shape, const CornerRow* rows,

@@ -1,18 +1,20 @@
-// The kernels' per-pixel evaluation on AVX2 with FMA (the outline transform's
-// evaluator and the corner rows of the other kernels): eight columns at a
-// time, the fused multiply-adds in hardware.  Built with -mavx2 -mfma and
-// entered only after the processor said it has both.
-#include "outline_span.hpp"
-#include "shape_rows.hpp"
+// The lanes of AVX2 with FMA: eight columns at a time, the fused
+// multiply-adds in hardware.  Built with -mavx2 -mfma and entered only after
+// the processor said it has both.
+// Marks this unit as built with its own target flags: the headers of
+// inline code that is not its own refuse to be included here.
+#define ZUVO_INSTRUCTION_SET_UNIT 1
+
+#include "evaluators.hpp"
 
 #ifdef ZUVO_HAS_AVX2_PATH
 
 #include <immintrin.h>
 
-#include "outline_simd_body.hpp"
-#include "shape_simd_body.hpp"
+#include "simd/table.hpp"
 
 namespace zuvo::curvix {
+namespace isa_avx2 {
 namespace {
 
 struct Avx2 {
@@ -39,32 +41,9 @@ struct Avx2 {
 };
 
 }  // namespace
+}  // namespace isa_avx2
 
-void outline_span_avx2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                       std::int32_t x_begin, std::int32_t x_end) noexcept {
-    simd::evaluate_span<Avx2>(px, k, row, x_begin, x_end);
-}
-
-std::int32_t outline_scan_avx2(const PixelPlanes& px, const OutlineConstants& k,
-                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
-                               bool rightwards, bool& all_written, ScanStop& stop) noexcept {
-    return simd::scan_to_settled<Avx2>(px, k, row, x_begin, x_end, rightwards, all_written, stop);
-}
-
-void filled_rows_avx2(const Plane& alpha, const FilledShape& shape, const CornerRow* rows,
-                      std::int32_t count) noexcept {
-    shape_simd::filled_rows<Avx2>(alpha, shape, rows, count);
-}
-
-void corner_rows_avx2(const Plane& alpha, const CornerTransform& shape, const CornerRow* rows,
-                      std::int32_t count) noexcept {
-    shape_simd::corner_rows<Avx2>(alpha, shape, rows, count);
-}
-
-void outlined_rows_avx2(const PixelPlanes& px, const OutlineShape& shape, const StrokeWords& words,
-                        const OutlinedRow* rows, std::int32_t count) noexcept {
-    shape_simd::outlined_rows<Avx2>(px, shape, words, rows, count);
-}
+Evaluators avx2_evaluators() noexcept { return simd::make_evaluators<isa_avx2::Avx2>(); }
 
 }  // namespace zuvo::curvix
 

@@ -1,8 +1,10 @@
-// The kernels' per-pixel evaluation on NEON (aarch64; the outline transform's
-// evaluator and the corner rows of the other kernels): four columns at a
-// time, the fused multiply-adds in hardware.
-#include "outline_span.hpp"
-#include "shape_rows.hpp"
+// The lanes of NEON (aarch64): four columns at a time, the fused
+// multiply-adds in hardware.
+// Marks this unit as built with its own target flags: the headers of
+// inline code that is not its own refuse to be included here.
+#define ZUVO_INSTRUCTION_SET_UNIT 1
+
+#include "evaluators.hpp"
 
 #ifdef ZUVO_HAS_NEON_PATH
 
@@ -10,10 +12,10 @@
 
 #include <cstdint>
 
-#include "outline_simd_body.hpp"
-#include "shape_simd_body.hpp"
+#include "simd/table.hpp"
 
 namespace zuvo::curvix {
+namespace isa_neon {
 namespace {
 
 struct Neon {
@@ -59,32 +61,9 @@ struct Neon {
 };
 
 }  // namespace
+}  // namespace isa_neon
 
-void outline_span_neon(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                       std::int32_t x_begin, std::int32_t x_end) noexcept {
-    simd::evaluate_span<Neon>(px, k, row, x_begin, x_end);
-}
-
-std::int32_t outline_scan_neon(const PixelPlanes& px, const OutlineConstants& k,
-                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
-                               bool rightwards, bool& all_written, ScanStop& stop) noexcept {
-    return simd::scan_to_settled<Neon>(px, k, row, x_begin, x_end, rightwards, all_written, stop);
-}
-
-void filled_rows_neon(const Plane& alpha, const FilledShape& shape, const CornerRow* rows,
-                      std::int32_t count) noexcept {
-    shape_simd::filled_rows<Neon>(alpha, shape, rows, count);
-}
-
-void corner_rows_neon(const Plane& alpha, const CornerTransform& shape, const CornerRow* rows,
-                      std::int32_t count) noexcept {
-    shape_simd::corner_rows<Neon>(alpha, shape, rows, count);
-}
-
-void outlined_rows_neon(const PixelPlanes& px, const OutlineShape& shape, const StrokeWords& words,
-                        const OutlinedRow* rows, std::int32_t count) noexcept {
-    shape_simd::outlined_rows<Neon>(px, shape, words, rows, count);
-}
+Evaluators neon_evaluators() noexcept { return simd::make_evaluators<isa_neon::Neon>(); }
 
 }  // namespace zuvo::curvix
 

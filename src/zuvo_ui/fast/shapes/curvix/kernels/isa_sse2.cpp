@@ -1,18 +1,22 @@
-// The kernels' per-pixel evaluation on SSE2, the x86-64 baseline (the outline
-// transform's evaluator and the corner rows of the other kernels): four
-// columns at a time.  SSE2 has no fused multiply-add, so the two that the
-// pixel rules call for are emulated exactly in double precision (below).
-#include "outline_span.hpp"
-#include "shape_rows.hpp"
+// The lanes of SSE2, the x86-64 baseline: four columns at a time.  SSE2 has
+// no fused multiply-add, so the two that the pixel rules call for are
+// emulated exactly in double precision (below).
+// Marks this unit as built with its own target flags: the headers of
+// inline code that is not its own refuse to be included here.
+#define ZUVO_INSTRUCTION_SET_UNIT 1
+
+#include "evaluators.hpp"
 
 #ifdef ZUVO_HAS_SSE2_PATH
 
 #include <emmintrin.h>
 
-#include "outline_simd_body.hpp"
-#include "shape_simd_body.hpp"
+#include <cstring>
+
+#include "simd/table.hpp"
 
 namespace zuvo::curvix {
+namespace isa_sse2 {
 namespace {
 
 struct Sse2 {
@@ -79,36 +83,6 @@ struct Sse2 {
     }
 };
 
-}  // namespace
-
-void outline_span_sse2(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                       std::int32_t x_begin, std::int32_t x_end) noexcept {
-    simd::evaluate_span<Sse2>(px, k, row, x_begin, x_end);
-}
-
-std::int32_t outline_scan_sse2(const PixelPlanes& px, const OutlineConstants& k,
-                               const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
-                               bool rightwards, bool& all_written, ScanStop& stop) noexcept {
-    return simd::scan_to_settled<Sse2>(px, k, row, x_begin, x_end, rightwards, all_written, stop);
-}
-
-void filled_rows_sse2(const Plane& alpha, const FilledShape& shape, const CornerRow* rows,
-                      std::int32_t count) noexcept {
-    shape_simd::filled_rows<Sse2>(alpha, shape, rows, count);
-}
-
-void corner_rows_sse2(const Plane& alpha, const CornerTransform& shape, const CornerRow* rows,
-                      std::int32_t count) noexcept {
-    shape_simd::corner_rows<Sse2>(alpha, shape, rows, count);
-}
-
-void outlined_rows_sse2(const PixelPlanes& px, const OutlineShape& shape, const StrokeWords& words,
-                        const OutlinedRow* rows, std::int32_t count) noexcept {
-    shape_simd::outlined_rows<Sse2>(px, shape, words, rows, count);
-}
-
-namespace {
-
 template <class T, class V, V (*op)(V, V, V)>
 void apply_in_vectors(const T* a, const T* b, const T* c, T* out, std::size_t n) {
     constexpr std::size_t lanes = sizeof(V) / sizeof(T);
@@ -124,15 +98,18 @@ void apply_in_vectors(const T* a, const T* b, const T* c, T* out, std::size_t n)
 }
 
 }  // namespace
+}  // namespace isa_sse2
+
+Evaluators sse2_evaluators() noexcept { return simd::make_evaluators<isa_sse2::Sse2>(); }
 
 void fused_multiply_add_sse2(const float* a, const float* b, const float* c, float* out,
                              std::size_t n) noexcept {
-    apply_in_vectors<float, Sse2::F, Sse2::fma_f>(a, b, c, out, n);
+    isa_sse2::apply_in_vectors<float, isa_sse2::Sse2::F, isa_sse2::Sse2::fma_f>(a, b, c, out, n);
 }
 
 void fused_multiply_add_sse2(const double* a, const double* b, const double* c, double* out,
                              std::size_t n) noexcept {
-    apply_in_vectors<double, Sse2::D, Sse2::fma_d>(a, b, c, out, n);
+    isa_sse2::apply_in_vectors<double, isa_sse2::Sse2::D, isa_sse2::Sse2::fma_d>(a, b, c, out, n);
 }
 
 }  // namespace zuvo::curvix

@@ -1,17 +1,22 @@
-# The kernels' fast paths: the outline transform's driver, the other kernels'
-# dispatch, and one translation unit per instruction set.  Included by the
-# module's build and by the test-only probe, so that both compile the same
-# sources with the same flags.
-set(CURVIX_FAST_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/dispatch.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/outline_transform_fast.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/shapes_fast.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/outline_rows.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/outline_portable.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/isa_sse2.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/isa_avx2.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/isa_neon.cpp
+# The kernels' sources: the one list, read by the module's build, by the
+# test-only probe's (so that both compile the same sources with the same
+# flags) and by the Makefile's C++ kernel test (one file name per line).
+set(CURVIX_KERNEL_FILES
+  corner_transform.cpp
+  filled.cpp
+  outlined.cpp
+  outline_transform.cpp
+  outline_rows.cpp
+  runs.cpp
+  portable.cpp
+  fast.cpp
+  dispatch.cpp
+  isa_sse2.cpp
+  isa_avx2.cpp
+  isa_neon.cpp
 )
+list(TRANSFORM CURVIX_KERNEL_FILES PREPEND ${CMAKE_CURRENT_LIST_DIR}/
+     OUTPUT_VARIABLE CURVIX_KERNEL_SOURCES)
 
 # The AVX2 unit, and only it, is compiled for AVX2 and FMA (the driver picks it
 # at run time); its code is guarded by __x86_64__/_M_X64, so on other

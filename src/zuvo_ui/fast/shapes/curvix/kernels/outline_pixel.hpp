@@ -1,12 +1,18 @@
 // The outline transform's rules for one pixel, in scalar form: the one copy
 // of the scalar pixel arithmetic, used by the plain kernel, the portable
 // evaluator and the run-filling driver.  The vector evaluators restate it
-// lane by lane (outline_simd_body.hpp) and are tested against it byte for byte.
+// lane by lane (simd/outline_transform.hpp) and are tested against it byte
+// for byte.
 //
 // Never included by the instruction-set units: inline code they compiled with
 // their own target flags could be picked by the linker for every caller.
 // No Python.
 #pragma once
+
+// Inline code compiled for one instruction set must not reach the others.
+#ifdef ZUVO_INSTRUCTION_SET_UNIT
+#error "not for the instruction-set units: see simd/lanes.hpp"
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -14,7 +20,7 @@
 #include <limits>
 
 #include "../../../support/numeric.hpp"
-#include "outline_span.hpp"
+#include "outline_transform_rows.hpp"
 #include "outline_transform.hpp"
 
 namespace zuvo::curvix::pixel {
@@ -22,8 +28,8 @@ namespace zuvo::curvix::pixel {
 constexpr float clamp01(float v) noexcept { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
 
 // The transform's constants in the form the evaluators take them.
-inline OutlineConstants constants_of(const OutlineTransform& s) noexcept {
-    OutlineConstants k{};
+inline OutlineTransformConstants constants_of(const OutlineTransformShape& s) noexcept {
+    OutlineTransformConstants k{};
     k.center_x = s.center_x;
     k.box_half_w = s.box_half_w;
     k.cutoff = s.cutoff;
@@ -55,28 +61,29 @@ inline OutlineConstants constants_of(const OutlineTransform& s) noexcept {
 // radius, the others the right one's; the middle row of an odd height
 // belongs to the top corners.
 struct Row {
-    HalfRow left, right;
+    OutlineHalfRow left, right;
 };
 
-inline Row row_of(const OutlineTransform& s, std::int32_t y) noexcept {
+inline Row row_of(const OutlineTransformShape& s, std::int32_t y) noexcept {
     const float py = static_cast<float>(y);
     const bool bottom = py - s.center_y > 0.0f;
     const float qy_base = std::fabs(py - s.center_y) - s.box_half_h;
     const auto half = [&](float radius) {
         const float qy = qy_base + radius;
         const float qy_out = max0(qy);
-        return HalfRow{y, radius, qy, qy_out * qy_out, radius + s.half_width};
+        return OutlineHalfRow{y, radius, qy, qy_out * qy_out, radius + s.half_width};
     };
     return {half(bottom ? s.radii.bottom_left : s.radii.top_left),
             half(bottom ? s.radii.bottom_right : s.radii.top_right)};
 }
 
 // Whether column x lies in the right half (the middle column of an odd width does not).
-inline bool right_half(const OutlineConstants& k, std::int32_t x) noexcept {
+inline bool right_half(const OutlineTransformConstants& k, std::int32_t x) noexcept {
     return static_cast<float>(x) - k.center_x > 0.0f;
 }
 
-inline float qx_of(const OutlineConstants& k, const HalfRow& row, std::int32_t x) noexcept {
+inline float qx_of(const OutlineTransformConstants& k, const OutlineHalfRow& row,
+                   std::int32_t x) noexcept {
     return std::fabs(static_cast<float>(x) - k.center_x) - k.box_half_w + row.radius;
 }
 
@@ -86,7 +93,8 @@ struct Terms {
     float qx, signed_dist, sa, dist_sum;
 };
 
-inline Terms terms(const OutlineConstants& k, const HalfRow& row, std::int32_t x) noexcept {
+inline Terms terms(const OutlineTransformConstants& k, const OutlineHalfRow& row,
+                   std::int32_t x) noexcept {
     const float qx = qx_of(k, row, x);
     const float qx_out = max0(qx);
     const float dist_outside = std::sqrt(std::fma(qx_out, qx_out, row.qy_out_sq));
@@ -98,7 +106,7 @@ inline Terms terms(const OutlineConstants& k, const HalfRow& row, std::int32_t x
 }
 
 // Beyond the stroke's outer ramp: the alpha becomes 0, the colour stays.
-inline bool beyond(const OutlineConstants& k, const Terms& t) noexcept {
+inline bool beyond(const OutlineTransformConstants& k, const Terms& t) noexcept {
     return t.signed_dist > k.beyond;
 }
 
@@ -128,7 +136,7 @@ struct Result {
 };
 
 // The stroke of coverage `sa` over the background of coverage `ba_eff`.
-inline Result over_background(const OutlineConstants& k, float sa, float ba_eff) noexcept {
+inline Result over_background(const OutlineTransformConstants& k, float sa, float ba_eff) noexcept {
     const float total_a = over(sa, ba_eff);
     if (total_a <= 0.0f) return {true, 0, 0, 0, 0};
     const float inv_total_a = 1.0f / total_a;
@@ -139,7 +147,7 @@ inline Result over_background(const OutlineConstants& k, float sa, float ba_eff)
 
 // The background's coverage: its ramp ends at the stroke's outer edge, half
 // a pixel inside the point where the stroke's own ramp ends.
-inline float background_coverage(const OutlineConstants& k, const HalfRow& row,
+inline float background_coverage(const OutlineTransformConstants& k, const OutlineHalfRow& row,
                                  const Terms& t) noexcept {
     return clamp01(row.radius_plus_hw - t.dist_sum) * k.bg_alpha_mult;
 }
@@ -162,7 +170,8 @@ struct Cell {
     }
 };
 
-inline Written paint_over_content(const OutlineConstants& k, Cell c, const Terms& t) noexcept {
+inline Written paint_over_content(const OutlineTransformConstants& k, Cell c,
+                                  const Terms& t) noexcept {
     if (t.signed_dist < -k.beyond || t.sa <= 0.0f) return Written::nothing;
     if (t.signed_dist > 0.0f) {
         // The outer half replaces what is there: nothing under it shows outside.
@@ -183,8 +192,8 @@ inline Written paint_over_content(const OutlineConstants& k, Cell c, const Terms
 }
 
 // Applies the rules to pixel x of `row`; says which channels it wrote.
-inline Written paint(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-              std::int32_t x, const Terms& t) noexcept {
+inline Written paint(const PixelPlanes& px, const OutlineTransformConstants& k,
+                     const OutlineHalfRow& row, std::int32_t x, const Terms& t) noexcept {
     const std::int32_t y = row.y;
     const Cell c{px.red.at(x, y), px.green.at(x, y), px.blue.at(x, y), px.alpha.at(x, y)};
     if (beyond(k, t)) return c.clear();

@@ -8,10 +8,11 @@
 
 namespace zuvo::curvix {
 
-OutlineTransform make_outline_transform(std::int32_t w, std::int32_t h, CornerRadii radii,
-                                        float stroke_width, Rgb stroke, std::int32_t alpha_base,
-                                        bool has_bg, Rgb bg, std::int32_t bg_alpha) noexcept {
-    OutlineTransform s;
+OutlineTransformShape make_outline_transform(std::int32_t w, std::int32_t h, CornerRadii radii,
+                                             float stroke_width, Rgb stroke,
+                                             std::int32_t alpha_base, bool has_bg, Rgb bg,
+                                             std::int32_t bg_alpha) noexcept {
+    OutlineTransformShape s;
     s.w = w;
     s.h = h;
     s.half_width = 0.5f * stroke_width;
@@ -36,12 +37,12 @@ OutlineTransform make_outline_transform(std::int32_t w, std::int32_t h, CornerRa
     return s;
 }
 
-void transform_outline(const PixelPlanes& px, const OutlineTransform& s) noexcept {
-    const OutlineConstants k = pixel::constants_of(s);
+void transform_outline(const PixelPlanes& px, const OutlineTransformShape& s) noexcept {
+    const OutlineTransformConstants k = pixel::constants_of(s);
     for (std::int32_t y = 0; y < s.h; ++y) {
         const pixel::Row row = pixel::row_of(s, y);
         for (std::int32_t x = 0; x < s.w; ++x) {
-            const HalfRow& half = pixel::right_half(k, x) ? row.right : row.left;
+            const OutlineHalfRow& half = pixel::right_half(k, x) ? row.right : row.left;
             pixel::paint(px, k, half, x, pixel::terms(k, half, x));
         }
     }

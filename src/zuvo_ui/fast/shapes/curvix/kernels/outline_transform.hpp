@@ -18,7 +18,7 @@ struct Rgb {
     std::uint8_t r = 0, g = 0, b = 0;
 };
 
-struct OutlineTransform {
+struct OutlineTransformShape {
     std::int32_t w = 0, h = 0;
     CornerRadii radii;  // of the stroke's centre line
     float half_width = 0;
@@ -37,12 +37,13 @@ struct OutlineTransform {
 // `radii` are those of the stroke's outer edge, as given; `stroke_width` is
 // finite.  `bg_alpha` is the background's alpha item, or -1 when it has
 // only three (without a background it is ignored).
-OutlineTransform make_outline_transform(std::int32_t w, std::int32_t h, CornerRadii radii,
-                                        float stroke_width, Rgb stroke, std::int32_t alpha_base,
-                                        bool has_bg, Rgb bg, std::int32_t bg_alpha) noexcept;
+OutlineTransformShape make_outline_transform(std::int32_t w, std::int32_t h, CornerRadii radii,
+                                             float stroke_width, Rgb stroke,
+                                             std::int32_t alpha_base, bool has_bg, Rgb bg,
+                                             std::int32_t bg_alpha) noexcept;
 
 // The plain scalar kernel, the reference of every other path: every pixel,
 // rows top to bottom, columns left to right.  The planes are w x h.
-void transform_outline(const PixelPlanes& px, const OutlineTransform& shape) noexcept;
+void transform_outline(const PixelPlanes& px, const OutlineTransformShape& shape) noexcept;
 
 }  // namespace zuvo::curvix

@@ -5,15 +5,15 @@
 
 #include "../../../support/numeric.hpp"
 #include "corners.hpp"
-#include "pixel_runs.hpp"
+#include "runs.hpp"
 #include "prefetch.hpp"
 
 namespace zuvo::curvix {
 
-OutlineShape make_outline_shape(std::int32_t w, std::int32_t h, std::int32_t radius, float width,
-                                std::int32_t alpha_base, std::uint8_t r, std::uint8_t g,
-                                std::uint8_t b) noexcept {
-    OutlineShape s;
+OutlinedShape make_outlined_shape(std::int32_t w, std::int32_t h, std::int32_t radius, float width,
+                                  std::int32_t alpha_base, std::uint8_t r, std::uint8_t g,
+                                  std::uint8_t b) noexcept {
+    OutlinedShape s;
     s.w = w;
     s.h = h;
     s.r_val = radius;
@@ -52,7 +52,7 @@ Span clip(std::int64_t begin, std::int64_t end, std::int32_t limit) noexcept {
     return {static_cast<std::int32_t>(b), static_cast<std::int32_t>(e)};
 }
 
-void paint_band(const PixelPlanes& px, const OutlineShape& s, Span rows, Span cols) noexcept {
+void paint_band(const PixelPlanes& px, const OutlinedShape& s, Span rows, Span cols) noexcept {
     const std::uint8_t a = low8(s.alpha_base);
     for (std::int32_t y = rows.begin; y < rows.end; ++y) {
         for (std::int32_t x = cols.begin; x < cols.end; ++x) {
@@ -66,7 +66,7 @@ void paint_band(const PixelPlanes& px, const OutlineShape& s, Span rows, Span co
 
 // The bands of `paint_outline_bands`, each through `paint(rows, cols)`.
 template <class Paint>
-void for_each_band(const OutlineShape& s, Paint paint) {
+void for_each_band(const OutlinedShape& s, Paint paint) {
     const std::int64_t r = s.r_val, sw = s.sw, w = s.w, h = s.h;
     paint(clip(0, sw, s.h), clip(r, w - r, s.w));      // top
     paint(clip(h - sw, h, s.h), clip(r, w - r, s.w));  // bottom
@@ -76,7 +76,7 @@ void for_each_band(const OutlineShape& s, Paint paint) {
 
 // The four corner squares of `paint_outline_corners`, each through `paint(rows, cols)`.
 template <class Paint>
-void for_each_corner(const OutlineShape& s, Paint paint) {
+void for_each_corner(const OutlinedShape& s, Paint paint) {
     const std::int64_t box = s.box_size, w = s.w, h = s.h;
     paint(clip(0, box, s.h), clip(0, box, s.w));          // top-left
     paint(clip(0, box, s.h), clip(w - box, w, s.w));      // top-right
@@ -86,7 +86,7 @@ void for_each_corner(const OutlineShape& s, Paint paint) {
 
 }  // namespace
 
-void prefetch_outline(const ColourPlanes& px, const OutlineShape& s) noexcept {
+void prefetch_outlined(const ColourPlanes& px, const OutlinedShape& s) noexcept {
     // Interleaved pixels share their lines with the red cell's.
     const bool interleaved =
         px.red.x_stride == 4 && px.green.x_stride == 4 && px.blue.x_stride == 4;
@@ -101,11 +101,11 @@ void prefetch_outline(const ColourPlanes& px, const OutlineShape& s) noexcept {
     for_each_corner(s, fetch);
 }
 
-void paint_outline_bands(const PixelPlanes& px, const OutlineShape& s) noexcept {
+void paint_outline_bands(const PixelPlanes& px, const OutlinedShape& s) noexcept {
     for_each_band(s, [&](Span rows, Span cols) { paint_band(px, s, rows, cols); });
 }
 
-void paint_outline_bands_in_runs(const PixelPlanes& px, const OutlineShape& s) noexcept {
+void paint_outline_bands_in_runs(const PixelPlanes& px, const OutlinedShape& s) noexcept {
     const std::uint8_t rgba[4] = {s.r, s.g, s.b, low8(s.alpha_base)};
     InterleavedPixels pixels;
     if (find_interleaving(px, s.w, s.h, pixels)) {
@@ -134,7 +134,8 @@ void paint_outline_bands_in_runs(const PixelPlanes& px, const OutlineShape& s) n
 
 namespace {
 
-void outlined_row(const PixelPlanes& px, const OutlineShape& s, const OutlinedRow& row) noexcept {
+void outlined_row(const PixelPlanes& px, const OutlinedShape& s,
+                  const OutlinedCornerRow& row) noexcept {
     const float alpha_base = static_cast<float>(s.alpha_base);
     const std::int32_t y = row.y;
     for (std::int32_t x = row.x_begin; x < row.x_end; ++x) {
@@ -155,7 +156,7 @@ void outlined_row(const PixelPlanes& px, const OutlineShape& s, const OutlinedRo
 }
 
 // The stroke's pixels as words, when the planes are interleaved.
-StrokeWords stroke_words(const PixelPlanes& px, const OutlineShape& s) noexcept {
+StrokeWords stroke_words(const PixelPlanes& px, const OutlinedShape& s) noexcept {
     StrokeWords words;
     InterleavedPixels pixels;
     if (!find_interleaving(px, s.w, s.h, pixels)) return words;
@@ -171,12 +172,12 @@ StrokeWords stroke_words(const PixelPlanes& px, const OutlineShape& s) noexcept 
 
 }  // namespace
 
-void outlined_rows_scalar(const PixelPlanes& px, const OutlineShape& s, const StrokeWords&,
-                          const OutlinedRow* rows, std::int32_t count) noexcept {
+void outlined_rows_scalar(const PixelPlanes& px, const OutlinedShape& s, const StrokeWords&,
+                          const OutlinedCornerRow* rows, std::int32_t count) noexcept {
     for (std::int32_t i = 0; i < count; ++i) outlined_row(px, s, rows[i]);
 }
 
-void paint_outline_corners(const PixelPlanes& px, const OutlineShape& s,
+void paint_outline_corners(const PixelPlanes& px, const OutlinedShape& s,
                            OutlinedRowsEvaluator evaluate) noexcept {
     const StrokeWords words =
         evaluate == outlined_rows_scalar ? StrokeWords{} : stroke_words(px, s);
@@ -185,12 +186,12 @@ void paint_outline_corners(const PixelPlanes& px, const OutlineShape& s,
         const auto row = [&](std::int32_t y) {
             const float dy = std::fabs(static_cast<float>(y) - s.center_y) - s.centerline_h;
             const float dy_out = std::max(dy, 0.0f);
-            return OutlinedRow{y, cols.begin, cols.end, dy, dy_out, dy_out * dy_out};
+            return OutlinedCornerRow{y, cols.begin, cols.end, dy, dy_out, dy_out * dy_out};
         };
-        in_row_batches<OutlinedRow>(rows.begin, rows.end, row,
-                                    [&](const OutlinedRow* batch, std::int32_t count) {
-                                        evaluate(px, s, words, batch, count);
-                                    });
+        in_row_batches<OutlinedCornerRow>(rows.begin, rows.end, row,
+                                          [&](const OutlinedCornerRow* batch, std::int32_t count) {
+                                              evaluate(px, s, words, batch, count);
+                                          });
     };
     for_each_corner(s, corner);
 }

@@ -10,6 +10,11 @@
 // changes, and no address is ever read or written through it.
 #pragma once
 
+// Inline code compiled for one instruction set must not reach the others.
+#ifdef ZUVO_INSTRUCTION_SET_UNIT
+#error "not for the instruction-set units: see simd/lanes.hpp"
+#endif
+
 #include <cstdint>
 #include <cstdlib>
 

@@ -1,24 +1,27 @@
-// The outline transform's evaluator for every processor and compiler: one
-// column at a time, through the scalar pixel rules themselves.  With the
-// run-filling driver it is the `scalar+runs` path.
+// The evaluators for every processor and compiler: the scalar kernels' own
+// rows, and for the outline transform one column at a time through the
+// scalar pixel rules themselves (with the run-filling driver, the
+// `scalar+runs` path).
+#include "evaluators.hpp"
 #include "outline_pixel.hpp"
-#include "outline_span.hpp"
 
 namespace zuvo::curvix {
 
-void outline_span_scalar(const PixelPlanes& px, const OutlineConstants& k, const HalfRow& row,
-                         std::int32_t x_begin, std::int32_t x_end) noexcept {
+void outline_span_scalar(const PixelPlanes& px, const OutlineTransformConstants& k,
+                         const OutlineHalfRow& row, std::int32_t x_begin,
+                         std::int32_t x_end) noexcept {
     for (std::int32_t x = x_begin; x < x_end; ++x) {
         pixel::paint(px, k, row, x, pixel::terms(k, row, x));
     }
 }
 
 // The column-at-a-time form of the vector evaluators' scan (see
-// scan_to_settled in outline_simd_body.hpp): the same kinds of column, the
+// scan_to_settled in simd/outline_transform.hpp): the same kinds of column, the
 // same stops.
-std::int32_t outline_scan_scalar(const PixelPlanes& px, const OutlineConstants& k,
-                                 const HalfRow& row, std::int32_t x_begin, std::int32_t x_end,
-                                 bool rightwards, bool& all_written, ScanStop& stop) noexcept {
+std::int32_t outline_scan_scalar(const PixelPlanes& px, const OutlineTransformConstants& k,
+                                 const OutlineHalfRow& row, std::int32_t x_begin,
+                                 std::int32_t x_end, bool rightwards, bool& all_written,
+                                 ScanStop& stop) noexcept {
     stop = ScanStop{};
     const std::int32_t count = x_end - x_begin;
     for (std::int32_t i = 0; i < count; ++i) {
@@ -42,6 +45,16 @@ std::int32_t outline_scan_scalar(const PixelPlanes& px, const OutlineConstants& 
         return rightwards ? x : x + 1;
     }
     return rightwards ? x_end : x_begin;
+}
+
+Evaluators portable_evaluators() noexcept {
+    Evaluators e;
+    e.outline_span = outline_span_scalar;
+    e.outline_scan = outline_scan_scalar;
+    e.filled_rows = filled_rows_scalar;
+    e.corner_transform_rows = corner_transform_rows_scalar;
+    e.outlined_rows = outlined_rows_scalar;
+    return e;
 }
 
 }  // namespace zuvo::curvix

@@ -1,7 +1,12 @@
 // Runs of equal pixels written in bulk, for the run-filling kernels.  Not for
-// the instruction-set units: the string store below is compiled once, for
-// the baseline processor.
+// the instruction-set units: the stores here are compiled for the baseline
+// processor only.
 #pragma once
+
+// Inline code compiled for one instruction set must not reach the others.
+#ifdef ZUVO_INSTRUCTION_SET_UNIT
+#error "not for the instruction-set units: see simd/lanes.hpp"
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -10,8 +15,8 @@
 
 #include "../../../support/plane.hpp"
 
-// String stores: GCC, Clang and clang-cl on x86-64 only.  Elsewhere the same
-// runs take plain stores.
+// String stores and streaming stores: GCC and Clang on x86-64 only (clang-cl
+// and MSVC define no __GNUC__).  Elsewhere the same runs take plain stores.
 #if (defined(__x86_64__) || defined(_M_X64)) && defined(__GNUC__)
 #define ZUVO_STRING_STORES 1
 #endif
@@ -32,6 +37,17 @@ inline void fill_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) 
 #endif
     for (; count > 0; --count, p += 4) std::memcpy(p, &word, 4);
 }
+
+// fill_words with non-temporal stores of whole cache lines, for surfaces too
+// large to stay in the cache between calls: these skip reading each line
+// before writing it, as pygame's fill does.  The partial lines at both ends
+// take ordinary stores, since neighbouring writes share them.  The caller
+// calls `finish_streaming` once at the end.
+void stream_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) noexcept;
+
+// Makes the non-temporal stores visible to other threads before the kernel
+// returns (the interpreter lock may be taken back on another core).
+void finish_streaming() noexcept;
 
 // Four planes of 4-byte pixels, one byte each, in rows that do not overlap:
 // a run of a row is then `count` 32-bit words from `at(x, y)`.
