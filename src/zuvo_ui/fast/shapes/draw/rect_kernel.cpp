@@ -133,6 +133,17 @@ bool ignores_old_pixel(const Shade& s, Paint c) noexcept {
     return c.ring + c.inside >= 1.0f && (c.ring == 0.0f || c.inside == 0.0f);
 }
 
+// `count` pixels from `p` set to the bytes of `one`.
+void fill_pixels(std::uint8_t* p, std::int32_t count, const std::uint8_t* one, std::int32_t bytes) noexcept {
+    if (bytes == 4) {
+        std::uint32_t word;
+        std::memcpy(&word, one, 4);
+        for (std::int32_t i = 0; i < count; ++i) std::memcpy(p + 4 * static_cast<std::ptrdiff_t>(i), &word, 4);
+    } else {
+        for (std::int32_t i = 0; i < count; ++i) std::memcpy(p + 3 * static_cast<std::ptrdiff_t>(i), one, 3);
+    }
+}
+
 inline std::uint8_t* pixel_at(const PixelRows& px, std::int32_t x, std::int32_t y) noexcept {
     return px.base + y * px.pitch + static_cast<std::ptrdiff_t>(x) * px.bytes_per_pixel;
 }
@@ -255,9 +266,7 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) n
                         std::uint8_t one[4];
                         std::memcpy(one, p, static_cast<std::size_t>(px.bytes_per_pixel));
                         put(one, px, shade, c);
-                        for (std::int32_t i = lo; i <= hi; ++i, p += px.bytes_per_pixel) {
-                            std::memcpy(p, one, static_cast<std::size_t>(px.bytes_per_pixel));
-                        }
+                        fill_pixels(p, hi - lo + 1, one, px.bytes_per_pixel);
                     } else {
                         for (std::int32_t i = lo; i <= hi; ++i, p += px.bytes_per_pixel) {
                             put(p, px, shade, c);
