@@ -36,3 +36,18 @@ def rect(
     border_color: _Colour | None = None,
     blend: bool = True,
 ) -> Rect: ...
+
+def shadow(
+    surface: Surface,
+    color: _Colour,
+    rect: _RectLike,
+    blur_radius: _Float,
+    border_radius: _Float = 0,
+    border_top_left_radius: _Float = -1,
+    border_top_right_radius: _Float = -1,
+    border_bottom_left_radius: _Float = -1,
+    border_bottom_right_radius: _Float = -1,
+    *,
+    spread: _Float = 0,
+    offset: tuple[_Float, _Float] | Sequence[_Float] = (0, 0),
+) -> Rect: ...

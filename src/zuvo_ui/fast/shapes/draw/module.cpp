@@ -2,7 +2,8 @@
 // pygame surface, as a drop-in for pygame.draw.rect.
 #include <Python.h>
 
-#include "rect.hpp"
+#include "common.hpp"
+#include "functions.hpp"
 
 namespace zuvo::draw {
 namespace {
@@ -50,9 +51,31 @@ constexpr const char* kRectDoc =
     "Returns the Rect bounding the pixels the shape covers, clipped to the clip\n"
     "rect (of zero size, at the rect's position, when it covers none).";
 
+constexpr const char* kShadowDoc =
+    "shadow($module, /, surface, color, rect, blur_radius, border_radius=0, "
+    "border_top_left_radius=-1, border_top_right_radius=-1, border_bottom_left_radius=-1, "
+    "border_bottom_right_radius=-1, *, spread=0, offset=(0, 0))\n"
+    "--\n"
+    "\n"
+    "Draw the soft shadow of a rounded box: the box blurred by a Gaussian.\n"
+    "\n"
+    "The box is rect moved by offset and grown by spread on every side (a\n"
+    "negative spread shrinks it); each corner radius, chosen as in rect(),\n"
+    "grows by spread where it is above 0 and is clamped to half the smaller\n"
+    "side.  The shadow's alpha at a pixel is the colour's alpha times the box\n"
+    "convolved with a Gaussian of sigma blur_radius / 2 (as in CSS), within two\n"
+    "units of 255 of the exact integral; it is composited over the pixels as\n"
+    "rect() blends.  blur_radius 0 draws the box as rect() would; a negative,\n"
+    "NaN or infinite blur_radius raises ValueError.\n"
+    "\n"
+    "Surfaces, colours, rects, the clip rect and locking are as in rect().\n"
+    "Returns the Rect of the pixels the shadow reaches, clipped.";
+
 PyMethodDef functions[] = {
     {"rect", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(rect)),
      METH_VARARGS | METH_KEYWORDS, kRectDoc},
+    {"shadow", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(shadow)),
+     METH_VARARGS | METH_KEYWORDS, kShadowDoc},
     {nullptr, nullptr, 0, nullptr},
 };
 

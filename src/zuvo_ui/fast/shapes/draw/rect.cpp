@@ -1,284 +1,16 @@
 // draw.rect: converts the arguments (running whatever Python code they
 // carry), then locks the surface, reads its live pixels from the surface
 // object, and draws with the interpreter lock released.
-#include "rect.hpp"
+#include "functions.hpp"
 
 #include <algorithm>
-#include <array>
-#include <bit>
-#include <cmath>
-#include <optional>
 
 #include "../../support/buffer.hpp"
-#include "../../support/errors.hpp"
-#include "../../support/numeric.hpp"
-#include "../../support/pygame_surface.hpp"
-#include "../../support/ref.hpp"
+#include "common.hpp"
 #include "rect_kernel.hpp"
 
 namespace zuvo::draw {
-
 namespace {
-
-// Whether this pygame's surfaces are laid out as pygame_surface.hpp reads
-// them: a small surface read both ways must agree.
-bool layout_known(PyObject* surface_type) {
-    const Ref probe = Ref::steal(PyObject_CallFunction(surface_type, "((ii))", 3, 2));
-    if (!probe) return false;
-    const Ref pitch = Ref::steal(PyObject_CallMethod(probe.get(), "get_pitch", nullptr));
-    const Ref address = Ref::steal(PyObject_GetAttrString(probe.get(), "_pixels_address"));
-    const Ref bytes = Ref::steal(PyObject_CallMethod(probe.get(), "get_bytesize", nullptr));
-    if (!pitch || !address || !bytes) return false;
-    const pygame_surface::SdlSurface* s = pygame_surface::sdl_surface(probe.get());
-    const bool agree = s && s->w == 3 && s->h == 2 && s->pitch == PyLong_AsLong(pitch.get()) &&
-                       reinterpret_cast<std::uintptr_t>(s->pixels) ==
-                           PyLong_AsUnsignedLongLong(address.get()) &&
-                       s->format && s->format->bytes_per_pixel == PyLong_AsLong(bytes.get());
-    if (PyErr_Occurred()) return false;
-    if (!agree) {
-        PyErr_SetString(PyExc_ImportError,
-                        "this pygame lays its surfaces out in a way zuvo_ui.fast.shapes.draw "
-                        "does not know (an SDL 2 build of pygame or pygame-ce is needed)");
-    }
-    return agree;
-}
-
-}  // namespace
-
-int bind_pygame(PyObject* mod) {
-    State* state = state_of(mod);
-    const Ref pygame = Ref::steal(PyImport_ImportModule("pygame"));
-    if (!pygame) return -1;
-    Ref surface = Ref::steal(PyObject_GetAttrString(pygame.get(), "Surface"));
-    if (!surface) return -1;
-    if (!PyType_Check(surface.get()) ||
-        !pygame_surface::is_own_type(reinterpret_cast<PyTypeObject*>(surface.get()),
-                                     pygame_surface::kSurfaceType)) {
-        PyErr_SetString(PyExc_ImportError, "pygame.Surface is not pygame's own Surface type");
-        return -1;
-    }
-    Ref color = Ref::steal(PyObject_GetAttrString(pygame.get(), "Color"));
-    if (!color) return -1;
-    Ref rect = Ref::steal(PyObject_GetAttrString(pygame.get(), "Rect"));
-    if (!rect) return -1;
-    if (!layout_known(surface.get())) return -1;
-    const Ref is_ce = Ref::steal(PyObject_GetAttrString(pygame.get(), "IS_CE"));
-    if (!is_ce) PyErr_Clear();
-    const int community = is_ce ? PyObject_IsTrue(is_ce.get()) : 0;
-    if (community < 0) return -1;
-    state->Surface = surface.release();
-    state->Color = color.release();
-    state->Rect = rect.release();
-    state->community_edition = community == 1;
-    return 0;
-}
-
-namespace {
-
-constexpr const char* kQualname = "zuvo_ui.fast.shapes.draw.rect";
-
-// Coordinates beyond this are as far away as any: no pixel tells them apart,
-// and sums of two stay finite.
-constexpr double kFar = 1e300;
-
-Ref method(PyObject* type, const char* name) {
-    return Ref::steal(PyObject_GetAttrString(type, name));
-}
-
-// pygame's own Surface.lock for the life of the object, then Surface.unlock
-// (the methods of pygame's type, so a subclass's overrides never run).
-class SurfaceLock {
-public:
-    static std::optional<SurfaceLock> take(PyObject* surface_type, PyObject* surf) {
-        Ref unlock = method(surface_type, "unlock");
-        const Ref lock = method(surface_type, "lock");
-        if (!lock || !unlock || !call(lock.get(), surf)) return std::nullopt;
-        return SurfaceLock(std::move(unlock), surf);
-    }
-    SurfaceLock(SurfaceLock&& other) noexcept
-        : unlock_(std::move(other.unlock_)), surf_(std::exchange(other.surf_, nullptr)) {}
-    SurfaceLock(const SurfaceLock&) = delete;
-    SurfaceLock& operator=(const SurfaceLock&) = delete;
-    // Unlocks now; false, with the error set, when unlocking fails.
-    bool release() { return static_cast<bool>(call(unlock_.get(), std::exchange(surf_, nullptr))); }
-    // On the failure paths: unlocks, keeping the error being raised.
-    ~SurfaceLock() {
-        if (!surf_) return;
-        SavedError saved;
-        (void)call(unlock_.get(), surf_);
-    }
-
-private:
-    SurfaceLock(Ref unlock, PyObject* surf) : unlock_(std::move(unlock)), surf_(surf) {}
-    Ref unlock_;
-    PyObject* surf_;
-};
-
-// A colour as pygame.draw.rect reads it: an int is a colour mapped for the
-// surface; anything else goes through pygame.Color.
-std::optional<Colour> colour_of(const State& state, PyObject* surf, PyObject* value) {
-    Ref color;
-    if (PyLong_Check(value)) {
-        if (state.community_edition) {
-            const Ref limit = Ref::steal(PyLong_FromUnsignedLong(0xFFFFFFFFul));
-            if (!limit) return std::nullopt;
-            const int above = PyObject_RichCompareBool(value, limit.get(), Py_GT);
-            if (above < 0) return std::nullopt;
-            if (above) {
-                PyErr_SetString(PyExc_ValueError,
-                                "invalid color argument (integer out of acceptable range)");
-                return std::nullopt;
-            }
-        }
-        const Ref unmap = method(state.Surface, "unmap_rgb");
-        if (!unmap) return std::nullopt;
-        color = call(unmap.get(), surf, value);
-    } else {
-        color = call(state.Color, value);
-    }
-    if (!color) return std::nullopt;
-    const Ref packed = Ref::steal(PyNumber_Long(color.get()));
-    if (!packed) return std::nullopt;
-    const unsigned long rgba = PyLong_AsUnsignedLong(packed.get());
-    if (rgba == static_cast<unsigned long>(-1) && PyErr_Occurred()) return std::nullopt;
-    const auto channel = [&](int shift) { return static_cast<float>((rgba >> shift) & 0xFFu); };
-    return Colour{channel(24), channel(16), channel(8), channel(0)};
-}
-
-struct Box {
-    double x, y, w, h;
-};
-
-bool raise_invalid_rect() {
-    PyErr_SetString(PyExc_TypeError, "rect argument is invalid");
-    return false;
-}
-
-// `count` numbers read from the sequence `seq` into `out`.
-bool numbers(PyObject* seq, Py_ssize_t count, double* out) {
-    if (!PySequence_Check(seq) || PySequence_Size(seq) != count) {
-        PyErr_Clear();
-        return raise_invalid_rect();
-    }
-    for (Py_ssize_t i = 0; i < count; ++i) {
-        const Ref item = Ref::steal(PySequence_GetItem(seq, i));
-        if (!item) {
-            PyErr_Clear();
-            return raise_invalid_rect();
-        }
-        out[i] = PyFloat_AsDouble(item.get());
-        if (out[i] == -1.0 && PyErr_Occurred()) {
-            if (PyErr_ExceptionMatches(PyExc_OverflowError)) {
-                PyErr_Clear();
-                out[i] = HUGE_VAL;  // refused with the other infinities
-            } else {
-                PyErr_Clear();
-                return raise_invalid_rect();
-            }
-        }
-    }
-    return true;
-}
-
-// What pygame takes as a rect: (x, y, w, h), ((x, y), (w, h)), a one-item
-// sequence of either, or an object whose `rect` attribute (or its result,
-// when callable) is one.
-std::optional<Box> box_of(PyObject* value, int depth = 0) {
-    if (depth > 8) {
-        raise_invalid_rect();
-        return std::nullopt;
-    }
-    if (PySequence_Check(value) && !PyUnicode_Check(value)) {
-        const Py_ssize_t length = PySequence_Size(value);
-        if (length < 0) PyErr_Clear();
-        double v[4];
-        if (length == 4) {
-            if (!numbers(value, 4, v)) return std::nullopt;
-            return Box{v[0], v[1], v[2], v[3]};
-        }
-        if (length == 2) {
-            const Ref pos = Ref::steal(PySequence_GetItem(value, 0));
-            const Ref size = Ref::steal(PySequence_GetItem(value, 1));
-            if (!pos || !size) {
-                PyErr_Clear();
-                raise_invalid_rect();
-                return std::nullopt;
-            }
-            if (!numbers(pos.get(), 2, v) || !numbers(size.get(), 2, v + 2)) return std::nullopt;
-            return Box{v[0], v[1], v[2], v[3]};
-        }
-        if (length == 1) {
-            const Ref only = Ref::steal(PySequence_GetItem(value, 0));
-            if (!only) return std::nullopt;
-            return box_of(only.get(), depth + 1);
-        }
-    }
-    Ref attribute = Ref::steal(PyObject_GetAttrString(value, "rect"));
-    if (!attribute) {
-        PyErr_Clear();
-        raise_invalid_rect();
-        return std::nullopt;
-    }
-    if (PyCallable_Check(attribute.get())) {
-        attribute = Ref::steal(PyObject_CallNoArgs(attribute.get()));
-        if (!attribute) return std::nullopt;
-    }
-    return box_of(attribute.get(), depth + 1);
-}
-
-bool finite(std::initializer_list<double> values) {
-    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-}
-
-// The byte of the 8-bit channel `mask` within a pixel of `bytes` bytes, as
-// it lies in memory; -1 for no mask, -2 for one that is not a whole byte.
-int channel_byte(std::uint32_t mask, int bytes) {
-    if (mask == 0) return -1;
-    const int shift = std::countr_zero(mask);
-    if (shift % 8 != 0 || mask >> shift != 0xFFu || shift / 8 >= bytes) return -2;
-    return std::endian::native == std::endian::little ? shift / 8 : bytes - 1 - shift / 8;
-}
-
-// The layout of a locked surface's pixels; false, with ValueError, for a
-// depth or channel layout this module does not draw.
-bool pixel_rows(const pygame_surface::SdlSurface& s, PixelRows& px) {
-    const pygame_surface::SdlPixelFormat* f = s.format;
-    const int bytes = f ? f->bytes_per_pixel : 0;
-    if (bytes != 3 && bytes != 4) {
-        PyErr_Format(PyExc_ValueError,
-                     "draw.rect draws on surfaces of 24 or 32 bits per pixel, not %d",
-                     f ? static_cast<int>(f->bits_per_pixel) : 0);
-        return false;
-    }
-    const int red = channel_byte(f->r_mask, bytes), green = channel_byte(f->g_mask, bytes),
-              blue = channel_byte(f->b_mask, bytes), alpha = channel_byte(f->a_mask, bytes);
-    const bool distinct = red != green && red != blue && green != blue &&
-                          (alpha == -1 || (alpha != red && alpha != green && alpha != blue));
-    if (red < 0 || green < 0 || blue < 0 || alpha == -2 || !distinct ||
-        s.pitch < static_cast<std::int64_t>(s.w) * bytes || s.w < 0 || s.h < 0) {
-        PyErr_SetString(PyExc_ValueError,
-                        "draw.rect draws on surfaces whose channels are whole bytes");
-        return false;
-    }
-    px.base = static_cast<std::uint8_t*>(s.pixels);
-    px.width = s.w;
-    px.height = s.h;
-    px.pitch = s.pitch;
-    px.bytes_per_pixel = bytes;
-    px.red = red;
-    px.green = green;
-    px.blue = blue;
-    px.alpha = alpha;
-    px.unused = bytes == 4 && alpha == -1 ? 6 - red - green - blue : -1;
-    return true;
-}
-
-Ref rect_result(const State& state, std::int32_t x, std::int32_t y, std::int32_t w,
-                std::int32_t h) {
-    return Ref::steal(PyObject_CallFunction(state.Rect, "iiii", x, y, w, h));
-}
-
-std::int32_t position(double v) { return trunc_to_int32(v); }
 
 Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
     static const char* keywords[] = {"surface",
@@ -304,49 +36,32 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
         return {};
     }
     const State& state = *state_of(mod);
-    if (!PyObject_TypeCheck(surf, reinterpret_cast<PyTypeObject*>(state.Surface))) {
-        PyErr_Format(PyExc_TypeError, "argument 1 must be pygame.surface.Surface, not %.200s",
-                     Py_TYPE(surf)->tp_name);
-        return {};
-    }
+    if (!check_surface(state, surf)) return {};
     // Every conversion runs before the surface is locked: they may run the
     // caller's code, which may re-initialise the surface.
     const auto fill = colour_of(state, surf, color);
     if (!fill) return {};
-    const auto box = box_of(rect_value);
-    if (!box) return {};
+    const auto area = area_of(rect_value);
+    if (!area) return {};
     std::optional<Colour> border;
     if (border_color != Py_None) {
         border = colour_of(state, surf, border_color);
         if (!border) return {};
     }
-    if (!finite({box->x, box->y, box->w, box->h})) {
-        PyErr_SetString(PyExc_ValueError, "rect values must be finite numbers");
+    if (!check_finite({width, border_radius, corner[0], corner[1], corner[2], corner[3]},
+                      "width and radii")) {
         return {};
     }
-    if (!finite({width, border_radius, corner[0], corner[1], corner[2], corner[3]})) {
-        PyErr_SetString(PyExc_ValueError, "width and radii must be finite numbers");
-        return {};
-    }
-    // The rect normalised on a copy.
-    const double x0 = std::clamp(std::min(box->x, box->x + box->w), -kFar, kFar);
-    const double x1 = std::clamp(std::max(box->x, box->x + box->w), -kFar, kFar);
-    const double y0 = std::clamp(std::min(box->y, box->y + box->h), -kFar, kFar);
-    const double y1 = std::clamp(std::max(box->y, box->y + box->h), -kFar, kFar);
-    if (width < 0) return rect_result(state, position(x0), position(y0), 0, 0);
+    if (width < 0) return rect_result(state, {}, area->x0, area->y0);
 
     RectPaint paint;
-    paint.x0 = x0;
-    paint.x1 = x1;
-    paint.y0 = y0;
-    paint.y1 = y1;
-    const double half = std::min(x1 - x0, y1 - y0) * 0.5;
-    const double shared = border_radius >= 1 ? border_radius : 0;
-    // Clockwise from the top-left, as the kernel takes them.
-    const double chosen[4] = {corner[0], corner[1], corner[3], corner[2]};
-    for (int i = 0; i < 4; ++i) {
-        paint.radius[i] = std::clamp(chosen[i] >= 0 ? chosen[i] : shared, 0.0, half);
-    }
+    paint.x0 = area->x0;
+    paint.x1 = area->x1;
+    paint.y0 = area->y0;
+    paint.y1 = area->y1;
+    const double half = std::min(area->x1 - area->x0, area->y1 - area->y0) * 0.5;
+    const auto radii = corner_radii(border_radius, corner);
+    for (int i = 0; i < 4; ++i) paint.radius[i] = std::clamp(radii[i], 0.0, half);
     paint.width = width < half ? width : 0.0;
     paint.blend = blend != 0;
     if (paint.width > 0 && border) {
@@ -357,36 +72,19 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
         paint.ring = *fill;
     }
 
-    auto lock = SurfaceLock::take(state.Surface, surf);
-    if (!lock) return {};
-    // Read after the lock, with no Python code run since.
-    const pygame_surface::SdlSurface* s = pygame_surface::sdl_surface(surf);
-    if (!s || !s->pixels) {
-        PyErr_SetString(PyExc_ValueError, "the surface has no pixels");
-        return {};
-    }
-    PixelRows px;
-    if (!pixel_rows(*s, px)) return {};
-    const pygame_surface::SdlRect c = s->clip_rect;
-    const PixelBox clip{std::max(c.x, 0), std::max(c.y, 0),
-                        static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{c.x} + c.w, s->w)),
-                        static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{c.y} + c.h, s->h))};
+    auto locked = LockedSurface::lock(state, surf);
+    if (!locked) return {};
     PixelBox drawn;
     {
         ReleaseGil unlocked;
-        drawn = draw_rect(px, paint, clip);
+        drawn = draw_rect(locked->pixels(), paint, locked->clip());
     }
-    if (!lock->release()) return {};
-    if (drawn.empty()) return rect_result(state, position(x0), position(y0), 0, 0);
-    return rect_result(state, drawn.x0, drawn.y0, drawn.x1 - drawn.x0,
-                       drawn.y1 - drawn.y0);
+    if (!locked->unlock()) return {};
+    return rect_result(state, drawn, area->x0, area->y0);
 }
 
 }  // namespace
 
-PyObject* rect(PyObject* mod, PyObject* args, PyObject* kwargs) {
-    Ref result = draw(mod, args, kwargs);
-    return result.release();
-}
+PyObject* rect(PyObject* mod, PyObject* args, PyObject* kwargs) { return draw(mod, args, kwargs).release(); }
 
 }  // namespace zuvo::draw

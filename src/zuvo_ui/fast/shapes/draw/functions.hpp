@@ -1,0 +1,11 @@
+// The draw module's functions.
+#pragma once
+
+#include <Python.h>
+
+namespace zuvo::draw {
+
+PyObject* rect(PyObject* mod, PyObject* args, PyObject* kwargs);
+PyObject* shadow(PyObject* mod, PyObject* args, PyObject* kwargs);
+
+}  // namespace zuvo::draw
