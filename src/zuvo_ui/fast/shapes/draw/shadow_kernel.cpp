@@ -45,9 +45,10 @@ inline double normal_cdf(double z) noexcept {
     return table(z);
 }
 
-// Gauss-Legendre on [-1, 1], the positive nodes and their weights: 16 points
-// for sharp shadows, where the window's rows bunch up near the arc's end, 8
-// for the rest, where the integrand is smooth over the window.
+// Gauss-Legendre rules on [-1, 1], the positive nodes and their weights.
+// The sharper the shadow, the more the window's rows bunch up near the arc's
+// end, and the more nodes keep the notch within 0.2/255 of its integral
+// (measured against a 20,000-slice integral for sigmas from 0.02 to 80).
 struct Quadrature {
     int half;  // nodes on each side of 0
     double node[8], weight[8];
@@ -59,13 +60,18 @@ constexpr Quadrature kSharp = {8,
                                {0.18945061045506864, 0.18260341504492364, 0.16915651939500265,
                                 0.1495959888165767, 0.12462897125553407, 0.0951585116824926,
                                 0.062253523938647456, 0.027152459411754176}};
-constexpr Quadrature kSoft = {4,
-                              {0.18343464249564978, 0.525532409916329, 0.7966664774136267,
-                               0.9602898564975362},
-                              {0.36268378337836166, 0.3137066458778869, 0.22238103445337443,
-                               0.10122853629037706}};
-// Below this sigma a shadow counts as sharp.
-constexpr double kSharpSigma = 2.0;
+constexpr Quadrature kMedium = {4,
+                                {0.18343464249564978, 0.525532409916329, 0.7966664774136267,
+                                 0.9602898564975362},
+                                {0.36268378337836166, 0.3137066458778869, 0.22238103445337443,
+                                 0.10122853629037706}};
+constexpr Quadrature kSoft = {2,
+                              {0.33998104358485626, 0.8611363115940526},
+                              {0.6521451548625464, 0.34785484513745357}};
+
+const Quadrature& quadrature(double sigma) noexcept {
+    return sigma < 2.0 ? kSharp : sigma < 6.0 ? kMedium : kSoft;
+}
 
 // One rounded corner: its arc's centre, its radius, and which way is out.
 struct Corner {
@@ -104,7 +110,7 @@ NotchRow notch_row(const Corner& c, double py, double sigma) noexcept {
     const double a = std::asin(std::min(t_lo / c.r, 1.0)), b = std::asin(std::min(t_hi / c.r, 1.0));
     const double mid = (a + b) * 0.5, half = (b - a) * 0.5;
     const double norm = 1.0 / (sigma * 2.5066282746310002);  // the Gaussian's peak
-    const Quadrature& q = sigma < kSharpSigma ? kSharp : kSoft;
+    const Quadrature& q = quadrature(sigma);
     for (int k = 0; k < 2 * q.half; ++k) {
         const int node = k < q.half ? q.half - 1 - k : k - q.half;
         const double theta = mid + (k < q.half ? -q.node[node] : q.node[node]) * half;
