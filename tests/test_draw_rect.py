@@ -7,6 +7,7 @@ import numpy as np
 import pygame
 import pytest
 
+import isolated
 from zuvo_ui.fast.shapes import draw
 
 W, H = 48, 36
@@ -254,3 +255,23 @@ def test_a_subclass_cannot_replace_the_locking():
     s = Sneaky((10, 10))
     assert tuple(draw.rect(s, (1, 2, 3), (1, 1, 5, 5))) == (1, 1, 5, 5)
     assert not s.get_locked()
+
+
+def test_needs_nothing_but_pygame_and_refuses_a_display_surface_that_quit():
+    out = isolated.run("""
+        import sys
+        import pygame
+        from zuvo_ui.fast.shapes import draw
+        pygame.display.init()
+        screen = pygame.display.set_mode((40, 30))
+        print(tuple(draw.rect(screen, (255, 0, 0), (2.5, 2.5, 20, 10), 0, 4)), tuple(screen.get_at((10, 5))))
+        pygame.display.quit()
+        for fn in (draw.rect, draw.shadow):
+            try:
+                fn(screen, (1, 2, 3), (0, 0, 4, 4), 3)
+            except pygame.error as e:
+                print(e)
+        print("zuvo_ui.core.modules" in sys.modules)
+    """)
+    assert out.splitlines() == ["(2, 2, 21, 11) (255, 0, 0, 255)", "display Surface quit",
+                                "display Surface quit", "False"]

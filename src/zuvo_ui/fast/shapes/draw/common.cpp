@@ -194,6 +194,8 @@ int bind_pygame(PyObject* mod) {
     if (!color) return -1;
     Ref rect = Ref::steal(PyObject_GetAttrString(pygame.get(), "Rect"));
     if (!rect) return -1;
+    Ref error = Ref::steal(PyObject_GetAttrString(pygame.get(), "error"));
+    if (!error) return -1;
     if (!layout_known(surface.get())) return -1;
     const Ref is_ce = Ref::steal(PyObject_GetAttrString(pygame.get(), "IS_CE"));
     if (!is_ce) PyErr_Clear();
@@ -202,6 +204,7 @@ int bind_pygame(PyObject* mod) {
     state->Surface = surface.release();
     state->Color = color.release();
     state->Rect = rect.release();
+    state->error = error.release();
     state->community_edition = community == 1;
     return 0;
 }
@@ -291,6 +294,10 @@ Ref rect_result(const State& state, PixelBox drawn, double x, double y) {
 }
 
 std::optional<LockedSurface> LockedSurface::lock(const State& state, PyObject* surf) {
+    if (!pygame_surface::sdl_surface(surf)) {
+        PyErr_SetString(state.error, "display Surface quit");
+        return std::nullopt;
+    }
     Ref unlock = method(state.Surface, "unlock");
     const Ref lock = method(state.Surface, "lock");
     if (!lock || !unlock || !call(lock.get(), surf)) return std::nullopt;

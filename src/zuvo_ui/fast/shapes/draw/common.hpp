@@ -19,6 +19,7 @@ struct State {
     PyObject* Surface;  // pygame.surface.Surface itself (never a subclass)
     PyObject* Color;
     PyObject* Rect;
+    PyObject* error;  // pygame.error
     bool community_edition;  // pygame-ce: refuses ints that are no 32-bit colour
 };
 
@@ -66,7 +67,9 @@ Ref rect_result(const State& state, PixelBox drawn, double x, double y);
 // after locking; unlocked by pygame's own Surface.unlock.
 class LockedSurface {
 public:
-    // Raises ValueError for a depth or channel layout that is not drawn.
+    // Raises pygame.error for a surface without pixels (a display surface
+    // after pygame.display.quit(), which pygame's own lock would crash on),
+    // ValueError for a depth or channel layout that is not drawn.
     static std::optional<LockedSurface> lock(const State& state, PyObject* surf);
     LockedSurface(LockedSurface&& other) noexcept;
     LockedSurface(const LockedSurface&) = delete;

@@ -84,6 +84,7 @@ int traverse(PyObject* mod, visitproc visit, void* arg) {
     Py_VISIT(state->Surface);
     Py_VISIT(state->Color);
     Py_VISIT(state->Rect);
+    Py_VISIT(state->error);
     return 0;
 }
 
@@ -92,6 +93,7 @@ int clear(PyObject* mod) {
     Py_CLEAR(state->Surface);
     Py_CLEAR(state->Color);
     Py_CLEAR(state->Rect);
+    Py_CLEAR(state->error);
     return 0;
 }
 
