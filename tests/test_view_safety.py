@@ -17,7 +17,7 @@ import pygame
 import pytest
 from numpy.lib.stride_tricks import as_strided
 
-from zuvo_ui.fast.shapes import curvix
+from zuvo_ui.fast.shapes import curvix, draw
 
 
 class Hostile:
@@ -385,3 +385,20 @@ def test_pygame_pixels_replaced_by_a_replaced_getter_are_never_written(fake):
         error = e
     assert ("pixels were replaced while its views were taken" in str(error)) == moved[0]
     assert not surf.get_locked()
+
+
+@pytest.mark.parametrize("call", [
+    lambda s: curvix.transform_into_rounded_rect(s, 4, (1, 2, 3)),
+    lambda s: curvix.transform_into_rounded_rect(s, 4),
+    lambda s: curvix.transform_into_outlined_rounded_rect(s, 4, 1, (1, 2, 3)),
+    lambda s: draw.rect(s, (1, 2, 3), (0, 0, 400, 400)),
+    lambda s: draw.shadow(s, (1, 2, 3), (0, 0, 400, 400), 5),
+])
+def test_a_subsurface_whose_parent_was_re_initialised_is_never_written(monkeypatch, call):
+    monkeypatch.setattr(curvix, "md", types.SimpleNamespace(pygame=pygame))
+    parent = pygame.Surface((1500, 1500), pygame.SRCALPHA)
+    sub = parent.subsurface((10, 10, 500, 500))
+    parent.__init__((10, 10), pygame.SRCALPHA)  # frees the pixels sub points into
+    with pytest.raises(ValueError, match="re-initialised|replaced"):
+        call(sub)
+    assert not sub.get_locked() and not parent.get_locked()

@@ -26,6 +26,59 @@ bool derives_from(PyTypeObject* type, const char* name, Py_ssize_t min_size) {
     return false;
 }
 
+namespace {
+
+// pygame's own Surface type among the bases of `type`, or null.
+PyTypeObject* own_surface_type(PyTypeObject* type) {
+    PyObject* mro = type->tp_mro;
+    if (!mro || !PyTuple_Check(mro)) return nullptr;
+    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(mro); ++i) {
+        auto* base = reinterpret_cast<PyTypeObject*>(PyTuple_GET_ITEM(mro, i));
+        if (is_own_type(base, kSurfaceType)) return base;
+    }
+    return nullptr;
+}
+
+Ref call_own(PyTypeObject* type, const char* name, PyObject* self) {
+    const Ref method = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), name));
+    if (!method) return {};
+    return call(method.get(), self);
+}
+
+}  // namespace
+
+bool borrows_pixels(PyObject* surf) {
+    const SdlSurface* s = sdl_surface(surf);
+    return s && (s->flags & kPreallocated) != 0;
+}
+
+std::optional<PixelOwner> pixel_owner(PyObject* surf) {
+    PyTypeObject* type = own_surface_type(Py_TYPE(surf));
+    if (!type) {
+        PyErr_SetString(PyExc_TypeError, "not a pygame Surface");
+        return std::nullopt;
+    }
+    PixelOwner owner;
+    owner.parent = call_own(type, "get_abs_parent", surf);
+    if (!owner.parent) return std::nullopt;
+    const Ref offset = call_own(type, "get_abs_offset", surf);
+    if (!offset || !PyArg_ParseTuple(offset.get(), "ii", &owner.x, &owner.y)) return std::nullopt;
+    return owner;
+}
+
+bool owned_by(PyObject* surf, const PixelOwner& owner) {
+    const SdlSurface* s = sdl_surface(surf);
+    const SdlSurface* p = sdl_surface(owner.parent.get());
+    if (!s || !p || !s->pixels || !p->pixels || !p->format) return false;
+    if (s == p) return owner.x == 0 && owner.y == 0;
+    const std::int64_t bpp = p->format->bytes_per_pixel;
+    const auto at = reinterpret_cast<std::uintptr_t>(p->pixels) +
+                    static_cast<std::uintptr_t>(owner.y * std::int64_t{p->pitch} + owner.x * bpp);
+    return owner.x >= 0 && owner.y >= 0 && s->pitch == p->pitch &&
+           std::int64_t{owner.x} + s->w <= p->w && std::int64_t{owner.y} + s->h <= p->h &&
+           reinterpret_cast<std::uintptr_t>(s->pixels) == at;
+}
+
 const SdlSurface* sdl_surface(PyObject* obj) {
     if (!derives_from(Py_TYPE(obj), kSurfaceType, static_cast<Py_ssize_t>(sizeof(SurfaceObject)))) {
         return nullptr;

@@ -7,6 +7,9 @@
 #include <Python.h>
 
 #include <cstdint>
+#include <optional>
+
+#include "ref.hpp"
 
 namespace zuvo::pygame_surface {
 
@@ -47,6 +50,32 @@ bool is_own_type(PyTypeObject* type, const char* name);
 // The SDL surface of a pygame `Surface` (or of an instance of a subclass);
 // null for any other object, and for a surface without one.
 const SdlSurface* sdl_surface(PyObject* obj);
+
+// Where a surface's pixels lie in those of its outermost parent.  A
+// subsurface shares its parent's pixels, and pygame frees them when the
+// parent is re-initialised, leaving the subsurface pointing at freed memory.
+struct PixelOwner {
+    Ref parent;  // the surface itself when it is no subsurface
+    int x = 0, y = 0;
+};
+
+// SDL's flag of a surface whose pixels it did not allocate: subsurfaces,
+// display surfaces, surfaces over a buffer.
+inline constexpr std::uint32_t kPreallocated = 0x1;
+
+// Whether `surf` is a pygame Surface whose pixels belong to something else
+// (so that pixel_owner and owned_by apply).
+bool borrows_pixels(PyObject* surf);
+
+// Asks pygame, through its own Surface methods (never a subclass's), for
+// the outermost parent of `surf` and the offset in it: runs Python calls,
+// so take it before any pixel is reached.  Null with the error set.
+std::optional<PixelOwner> pixel_owner(PyObject* surf);
+
+// True when the live pixels of `surf` still lie within those of its
+// recorded parent, at the recorded offset and pitch.  Reads only the
+// surface objects: call it after the last Python call.
+bool owned_by(PyObject* surf, const PixelOwner& owner);
 
 inline constexpr const char* kSurfaceType = "pygame.surface.Surface";
 inline constexpr const char* kBufferProxyType = "pygame.bufferproxy.BufferProxy";

@@ -1,5 +1,6 @@
 #include "state.hpp"
 
+#include "../../support/pygame_surface.hpp"
 #include "live_pixels.hpp"
 #include "numpy_api.hpp"
 #include "../../support/convert.hpp"
@@ -9,6 +10,11 @@
 namespace zuvo::curvix {
 
 Names names{};
+
+namespace {
+constexpr const char* kParentGone =
+    "the parent of this subsurface was re-initialised: its pixels are gone";
+}  // namespace
 PyObject* module_dict = nullptr;
 
 bool init_names() {
@@ -104,8 +110,18 @@ Ref new_surface(PyObject* pygame, PyObject* size, std::int32_t width, std::int32
     return call(surface_type.get(), built.get(), flags.get());
 }
 
+bool check_pixels_owned(PyObject* surf) {
+    if (!pygame_surface::borrows_pixels(surf)) return true;
+    const auto owner = pygame_surface::pixel_owner(surf);
+    if (!owner) return false;
+    if (pygame_surface::owned_by(surf, *owner)) return true;
+    PyErr_SetString(PyExc_ValueError, kParentGone);
+    return false;
+}
+
 bool fill(PyObject* surf, PyObject* color) {
-    return static_cast<bool>(call_method(surf, names.fill, color));
+    // pygame's own fill writes a subsurface whose parent was re-initialised.
+    return check_pixels_owned(surf) && static_cast<bool>(call_method(surf, names.fill, color));
 }
 
 std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method) {
@@ -118,7 +134,14 @@ std::optional<SurfaceViews> SurfaceViews::start(PyObject* pygame, PyObject* surf
                                                 std::int32_t width, std::int32_t height) {
     Ref surfarray = attribute(pygame, names.surfarray);
     if (!surfarray) return std::nullopt;
-    return SurfaceViews(std::move(surfarray), surf, width, height);
+    SurfaceViews views(std::move(surfarray), surf, width, height);
+    // Where a subsurface's pixels lie in its parent's, asked of pygame now,
+    // while Python calls are still allowed.
+    if (pygame_surface::borrows_pixels(surf)) {
+        views.owner_ = pygame_surface::pixel_owner(surf);
+        if (!views.owner_) return std::nullopt;
+    }
+    return views;
 }
 
 std::optional<ByteView> SurfaceViews::take_view(PyObject* which, int ndim, const char* what,
@@ -160,8 +183,13 @@ bool SurfaceViews::proven_live() const {
     if (!live) {
         PyErr_SetString(PyExc_ValueError,
                         "the surface's pixels were replaced while its views were taken");
+        return false;
     }
-    return live;
+    if (owner_ && (colour_checked_ || alpha_checked_) && !pygame_surface::owned_by(surf_, *owner_)) {
+        PyErr_SetString(PyExc_ValueError, kParentGone);
+        return false;
+    }
+    return true;
 }
 
 std::optional<SurfaceViews> SurfaceViews::take_both(PyObject* pygame, PyObject* surf,

@@ -10,6 +10,7 @@
 
 #include "../../support/buffer.hpp"
 #include "../../support/module.hpp"
+#include "../../support/pygame_surface.hpp"
 #include "../../support/ref.hpp"
 #include "kernels/corners.hpp"
 
@@ -54,7 +55,9 @@ Ref pygame_module();
 // size tuple those came from (it is passed on when it holds exactly them).
 Ref new_surface(PyObject* pygame, PyObject* size, std::int32_t width, std::int32_t height);
 
-// `surf.fill(color)`, result dropped.
+// `surf.fill(color)`, result dropped; first ValueError for a subsurface of
+// pygame's whose parent was re-initialised (pygame's fill would write freed
+// pixels).
 bool fill(PyObject* surf, PyObject* color);
 
 // `surf.get_width()` / `surf.get_height()` converted to int32.
@@ -81,7 +84,8 @@ std::optional<std::int32_t> surface_dimension(PyObject* surf, PyObject* method);
 // even while views of them are held.  So, after the last getter, a view that
 // pygame's own `surfarray` function made, or whose memory pygame exported,
 // must have exactly the layout of the surface's live pixels, read from the
-// surface object itself; otherwise ValueError.  Other views (planes that a
+// surface object itself, and a subsurface's pixels must still lie in its
+// parent's (re-initialising the parent frees them); otherwise ValueError.  Other views (planes that a
 // replaced `md` hands out) are kept alive by the references held here.
 //
 // Nothing the caller passed in may be converted or called while views are
@@ -125,6 +129,7 @@ private:
     std::int32_t width_, height_;
     std::optional<ByteView> colour_, alpha_;
     bool colour_checked_ = false, alpha_checked_ = false;
+    std::optional<pygame_surface::PixelOwner> owner_;  // for a subsurface of pygame's
 };
 
 // The corner-radius normalisation: one number for all four corners, a

@@ -298,6 +298,11 @@ std::optional<LockedSurface> LockedSurface::lock(const State& state, PyObject* s
         PyErr_SetString(state.error, "display Surface quit");
         return std::nullopt;
     }
+    std::optional<pygame_surface::PixelOwner> owner;
+    if (pygame_surface::borrows_pixels(surf)) {
+        owner = pygame_surface::pixel_owner(surf);
+        if (!owner) return std::nullopt;
+    }
     Ref unlock = method(state.Surface, "unlock");
     const Ref lock = method(state.Surface, "lock");
     if (!lock || !unlock || !call(lock.get(), surf)) return std::nullopt;
@@ -306,6 +311,11 @@ std::optional<LockedSurface> LockedSurface::lock(const State& state, PyObject* s
     const pygame_surface::SdlSurface* s = pygame_surface::sdl_surface(surf);
     if (!s || !s->pixels) {
         PyErr_SetString(PyExc_ValueError, "the surface has no pixels");
+        return std::nullopt;
+    }
+    if (owner && !pygame_surface::owned_by(surf, *owner)) {
+        PyErr_SetString(PyExc_ValueError,
+                        "the parent of this subsurface was re-initialised: its pixels are gone");
         return std::nullopt;
     }
     if (!pixel_rows(*s, locked.pixels_)) return std::nullopt;
