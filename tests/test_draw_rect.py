@@ -173,6 +173,9 @@ def test_nothing_drawn_returns_an_empty_rect_at_the_position():
     assert tuple(draw.rect(target, (1, 2, 3), (500, -90, 10, 10))) == (500, -90, 0, 0)
     assert tuple(draw.rect(target, (1, 2, 3), (1e200, -1e200, 1e300, 1e300))) == (2147483647, -2147483648, 0, 0)
     assert np.array_equal(rgba(target), before)
+    for empty in [(0, 0), (0, 5), (5, 0)]:  # surfaces without pixels
+        for fn in (draw.rect, draw.shadow):
+            assert tuple(fn(pygame.Surface(empty), (1, 2, 3), (1, 2, 3, 3), 2)) == (1, 2, 0, 0)
 
 
 def test_huge_rects_are_clipped_not_overflowed():

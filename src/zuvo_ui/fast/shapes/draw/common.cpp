@@ -309,7 +309,13 @@ std::optional<LockedSurface> LockedSurface::lock(const State& state, PyObject* s
     LockedSurface locked(std::move(unlock), surf);
     // Read after the lock, with no Python code run since.
     const pygame_surface::SdlSurface* s = pygame_surface::sdl_surface(surf);
-    if (!s || !s->pixels) {
+    if (!s) {
+        PyErr_SetString(state.error, "display Surface quit");
+        return std::nullopt;
+    }
+    if (!pixel_rows(*s, locked.pixels_)) return std::nullopt;
+    if (s->w == 0 || s->h == 0) return locked;  // nothing to draw on; the clip box stays empty
+    if (!s->pixels) {
         PyErr_SetString(PyExc_ValueError, "the surface has no pixels");
         return std::nullopt;
     }
@@ -318,7 +324,6 @@ std::optional<LockedSurface> LockedSurface::lock(const State& state, PyObject* s
                         "the parent of this subsurface was re-initialised: its pixels are gone");
         return std::nullopt;
     }
-    if (!pixel_rows(*s, locked.pixels_)) return std::nullopt;
     const pygame_surface::SdlRect c = s->clip_rect;
     locked.clip_ = {std::max(c.x, 0), std::max(c.y, 0),
                     static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{c.x} + c.w, s->w)),
