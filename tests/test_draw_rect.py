@@ -228,6 +228,29 @@ def test_every_rect_pygame_takes_is_taken(rect):
     assert tuple(draw.rect(target, (1, 2, 3), rect)) == (3, 4, 20, 10)
 
 
+class FailingPair:
+    """A two-item rect whose first item raises."""
+
+    def __init__(self):
+        self.asked = []
+
+    def __len__(self):
+        return 2
+
+    def __getitem__(self, i):
+        self.asked.append(i)
+        if i == 0:
+            raise KeyError("first")
+        return (1, 2)
+
+
+def test_no_caller_code_runs_with_an_error_pending():
+    pair = FailingPair()
+    with pytest.raises(TypeError, match="rect argument is invalid"):
+        draw.rect(surface("opaque 32")[1], (1, 2, 3), pair)
+    assert pair.asked == [0]
+
+
 def test_the_callers_rect_never_changes():
     rect = pygame.Rect(30, 20, -10, -8)
     draw.rect(surface("opaque 32")[1], (1, 2, 3), rect)

@@ -100,14 +100,16 @@ std::optional<Box> box_of(PyObject* value, int depth = 0) {
             return Box{v[0], v[1], v[2], v[3]};
         }
         if (length == 2) {
-            const Ref pos = Ref::steal(PySequence_GetItem(value, 0));
-            const Ref size = Ref::steal(PySequence_GetItem(value, 1));
-            if (!pos || !size) {
-                PyErr_Clear();
-                raise_invalid_rect();
-                return std::nullopt;
+            // One item at a time: no caller code may run with an error pending.
+            for (Py_ssize_t i = 0; i < 2; ++i) {
+                const Ref half = Ref::steal(PySequence_GetItem(value, i));
+                if (!half) {
+                    PyErr_Clear();
+                    raise_invalid_rect();
+                    return std::nullopt;
+                }
+                if (!numbers(half.get(), 2, v + 2 * i)) return std::nullopt;
             }
-            if (!numbers(pos.get(), 2, v) || !numbers(size.get(), 2, v + 2)) return std::nullopt;
             return Box{v[0], v[1], v[2], v[3]};
         }
         if (length == 1) {
