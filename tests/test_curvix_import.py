@@ -7,6 +7,8 @@ import pytest
 from isolated import SECOND_INTERPRETER_REFUSED, run, second_interpreter_import
 from zuvo_standin import _probe
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
+
 MODULE = "zuvo_ui.fast.shapes.curvix"
 
 

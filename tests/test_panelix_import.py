@@ -6,6 +6,8 @@ import pytest
 from isolated import SECOND_INTERPRETER_REFUSED, second_interpreter_import
 from panelix_host import MODULE, run
 
+pytestmark = [pytest.mark.py313, pytest.mark.clang]
+
 # Reports how the import ended: the exception's type and text, whether the
 # traceback carries the init entry, and whether a half-built module stayed.
 PRELUDE = """
