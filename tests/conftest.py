@@ -41,3 +41,12 @@ def pytest_collection_modifyitems(config, items):
             "(the rules are beside the markers in pyproject.toml)"
             % (", ".join(missing), ", ".join(STAGE_MARKERS)))
 
+
+def pytest_report_header(config):
+    try:
+        import zuvo_kernelprobe as probe
+    except ImportError:
+        return "kernel paths: the probe (zuvo_kernelprobe) is not installed; the per-path tests skip"
+    lacking = [p for p in probe.all_paths() if p not in set(probe.paths())]
+    return ("kernel paths compared here: %s; not on this processor or build: %s"
+            % (", ".join(probe.paths()), ", ".join(lacking) or "none"))

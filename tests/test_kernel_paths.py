@@ -22,12 +22,15 @@ probe = pytest.importorskip("zuvo_kernelprobe")
 
 FAST_PATHS = [p for p in probe.all_paths() if p != "scalar"]
 AVAILABLE = set(probe.paths())
+# Only the paths this processor and build run are compared: one skipped case per
+# test and missing path told nothing new (hundreds of them on every machine).
+# pytest's header names the missing ones (tests/conftest.py), and
+# test_the_processor_runs_the_baseline_and_reports_its_paths checks that each
+# processor has the paths it should.
 
 
-@pytest.fixture(params=FAST_PATHS)
+@pytest.fixture(params=[p for p in FAST_PATHS if p in AVAILABLE])
 def path(request):
-    if request.param not in AVAILABLE:
-        pytest.skip("this processor or build lacks the %s path" % request.param)
     return request.param
 
 
