@@ -27,6 +27,11 @@ BUILD_ENV := CC=clang CXX=clang++
 BUILD_DIR := $(BUILD_DIR)-clang-fuzz
 BUILT := $(VENV)/.built-fuzz
 endif
+# WHEELS_FROM=DIR installs the wheels another environment's build left in DIR
+# instead of compiling: for an environment that differs only in what no native
+# module is compiled against (pygame or pygame-ce: curvix finds pygame at call
+# time, and nothing includes its headers).
+WHEELS_FROM ?=
 PY := $(VENV)/bin/python
 PIP := $(PY) -m pip
 export SDL_AUDIODRIVER ?= dummy
@@ -46,11 +51,18 @@ $(VENV)/.ready: requirements-dev.txt
 	$(PIP) install -r requirements-dev.txt "$(PYGAME)>=2.5"
 	touch $@
 
+# Each build leaves its wheels in $(BUILD_DIR)/wheels, for WHEELS_FROM.
 $(BUILT): $(VENV)/.ready $(SOURCES)
 	rm -f $(VENV)/.built $(VENV)/.built-fuzz
-	$(BUILD_ENV) $(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/host $(CMAKE_DEFINES) ./host
-	$(BUILD_ENV) $(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/fast $(CMAKE_DEFINES) .
-	$(BUILD_ENV) $(PIP) install --no-build-isolation --no-deps -C build-dir=$(CURDIR)/$(BUILD_DIR)/kernelprobe $(CMAKE_DEFINES) ./kernelprobe
+ifeq ($(WHEELS_FROM),)
+	rm -rf $(BUILD_DIR)/wheels
+	$(BUILD_ENV) $(PIP) wheel --no-build-isolation --no-deps -w $(BUILD_DIR)/wheels -C build-dir=$(CURDIR)/$(BUILD_DIR)/host $(CMAKE_DEFINES) ./host
+	$(BUILD_ENV) $(PIP) wheel --no-build-isolation --no-deps -w $(BUILD_DIR)/wheels -C build-dir=$(CURDIR)/$(BUILD_DIR)/fast $(CMAKE_DEFINES) .
+	$(BUILD_ENV) $(PIP) wheel --no-build-isolation --no-deps -w $(BUILD_DIR)/wheels -C build-dir=$(CURDIR)/$(BUILD_DIR)/kernelprobe $(CMAKE_DEFINES) ./kernelprobe
+	$(PIP) install --no-deps --force-reinstall $(BUILD_DIR)/wheels/*.whl
+else
+	$(PIP) install --no-deps --force-reinstall $(WHEELS_FROM)/*.whl
+endif
 	touch $@
 
 build: $(BUILT)
@@ -58,8 +70,12 @@ build: $(BUILT)
 demo: build
 	$(PY) examples/gallery.py
 
+# pytest's exit status 5 (no test selected) fails like any other: a stage
+# whose selection matches nothing proves nothing.
 test: build
-	$(TEST_ENV) $(PY) -m pytest $(PYTEST_ARGS)
+	$(TEST_ENV) $(PY) -m pytest $(PYTEST_ARGS) || { status=$$?; \
+		[ $$status -ne 5 ] || echo "make test: no test was selected (PYTEST_ARGS=$(PYTEST_ARGS))" >&2; \
+		exit $$status; }
 
 # The benchmark suite (never part of make test), on pygame and then on pygame-ce,
 # each in its own environment: prints a table for each and writes
@@ -83,14 +99,26 @@ bench-callgrind: build
 	@command -v valgrind >/dev/null || { apt-get update && apt-get install -y valgrind; }
 	$(PY) bench/callgrind.py --output $(BUILD_DIR)/callgrind-results.json
 
-# The whole suite against the sanitizer build, in an environment of its own.
-test-sanitize:
-	$(MAKE) VENV=.venv-sanitize SANITIZE=1 test
+# The stages beyond make test run the tests whose outcome can differ there,
+# chosen by the markers declared (with their rules) in pyproject.toml; an empty
+# selection (e.g. make test-clang CLANG_TESTS=) runs the whole suite.
+SANITIZE_TESTS ?= -m 'not sanitizer_invariant and not repeated'
+PYGAME_CE_TESTS ?= -m pygame_ce
+PY313_TESTS ?= -m py313
+CLANG_TESTS ?= -m 'clang and not repeated'
 
-# The whole suite on CPython 3.13 (found through pyenv), in an environment of its own.
+# The suite against the sanitizer build, in an environment of its own, but for
+# the checks the sanitizers cannot change (mypy, the README, the demo window,
+# the leak loops), which make test runs.
+test-sanitize:
+	$(MAKE) VENV=.venv-sanitize SANITIZE=1 PYTEST_ARGS="$(SANITIZE_TESTS) $(PYTEST_ARGS)" test
+
+# The tests marked py313 on CPython 3.13 (found through pyenv), in an
+# environment and a build of its own.
 test-python3.13:
 	@p=$$(pyenv prefix 3.13 2>/dev/null | head -n 1); \
-	if [ -x "$$p/bin/python3.13" ]; then $(MAKE) VENV=.venv-313 PYTHON="$$p/bin/python3.13" test; \
+	if [ -x "$$p/bin/python3.13" ]; then $(MAKE) VENV=.venv-313 PYTHON="$$p/bin/python3.13" \
+		PYTEST_ARGS="$(PY313_TESTS) $(PYTEST_ARGS)" test; \
 	else echo "CPython 3.13 is not installed through pyenv: skipped"; fi
 
 # Every target in fuzz/ for FUZZ_SECONDS seconds under atheris, in an environment
@@ -115,9 +143,11 @@ fuzz:
 check-wheel:
 	tools/check-wheel "$(PYTHON)"
 
-# The whole suite against pygame-ce, in an environment of its own.
-test-pygame-ce:
-	$(MAKE) VENV=.venv-pygame-ce PYGAME=pygame-ce test
+# The tests marked pygame_ce against pygame-ce, in an environment of its own
+# that installs the wheels of make build (nothing compiled differs).
+test-pygame-ce: build
+	$(MAKE) VENV=.venv-pygame-ce PYGAME=pygame-ce WHEELS_FROM=$(CURDIR)/$(BUILD_DIR)/wheels \
+		PYTEST_ARGS="$(PYGAME_CE_TESTS) $(PYTEST_ARGS)" test
 
 # The kernels' own test program (tests/native/), C++ with no Python: every path
 # of the outline transform against the scalar kernel, byte for byte, plus the
@@ -169,15 +199,18 @@ test-aarch64: $(NATIVE_OUT)/kernel_paths
 	$(MAKE) native-run NATIVE_CXX=aarch64-linux-gnu-g++ NATIVE_OUT=build/native-aarch64 \
 		NATIVE_LDFLAGS=-static NATIVE_RUN=qemu-aarch64 NATIVE_ARGS="--digest $$digest"
 
-# Everything built with clang in an environment of its own: the whole suite,
-# then the kernel test program built with clang++, and once more without
-# __GNUC__, the macros clang-cl compiles the kernels with.
+# Everything built with clang in an environment of its own: the tests marked
+# clang, then the kernel test program built with clang++ at -O3, as CMake's
+# Release builds the modules on Linux and macOS (so the per-path tests in
+# Python need not run here), and once more at -O2 without __GNUC__, the macros
+# and the optimisation clang-cl's Release builds the kernels with.
 test-clang: $(NATIVE_OUT)/kernel_paths
 	@command -v clang++ >/dev/null 2>&1 || { apt-get update && apt-get install -y clang; } || \
 		{ echo "make test-clang: clang could not be installed" >&2; exit 1; }
-	$(MAKE) VENV=.venv-clang BUILD_ENV="CC=clang CXX=clang++" test
+	$(MAKE) VENV=.venv-clang BUILD_ENV="CC=clang CXX=clang++" PYTEST_ARGS="$(CLANG_TESTS) $(PYTEST_ARGS)" test
 	digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
-	$(MAKE) native-run NATIVE_CXX=clang++ NATIVE_OUT=build/native-clang NATIVE_ARGS="--digest $$digest" && \
+	$(MAKE) native-run NATIVE_CXX=clang++ NATIVE_OUT=build/native-clang-O3 NATIVE_FLAGS="$(NATIVE_FLAGS) -O3" \
+		NATIVE_ARGS="--digest $$digest" && \
 	$(MAKE) native-run NATIVE_CXX="clang++ -U__GNUC__" NATIVE_OUT=build/native-clang-cl-macros \
 		NATIVE_ARGS="--digest $$digest"
 

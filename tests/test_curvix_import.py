@@ -4,8 +4,11 @@ import warnings
 
 import pytest
 
-from isolated import SECOND_INTERPRETER_REFUSED, run, second_interpreter_import
+from isolated import (SECOND_INTERPRETER_REFUSED, require_second_interpreters, run,
+                      second_interpreter_import)
 from zuvo_standin import _probe
+
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
 
 MODULE = "zuvo_ui.fast.shapes.curvix"
 
@@ -78,7 +81,7 @@ def test_a_failing_import_leaves_no_half_built_module(breakage, error):
 
 
 def test_a_second_interpreter_is_refused():
-    pytest.importorskip("_xxsubinterpreters")
+    require_second_interpreters()
     assert second_interpreter_import(MODULE).endswith(SECOND_INTERPRETER_REFUSED)
 
 

@@ -10,6 +10,8 @@ import time
 import pygame
 import pytest
 
+pytestmark = [pytest.mark.pygame_ce]
+
 GALLERY = pathlib.Path(__file__).resolve().parent.parent / "examples" / "gallery.py"
 
 
@@ -20,6 +22,7 @@ def demo_env(**extra):
     return env
 
 
+@pytest.mark.clang
 def test_headless_demo_writes_the_gallery(tmp_path):
     out = tmp_path / "gallery.png"
     done = subprocess.run([sys.executable, str(GALLERY), "--output", str(out)], env=demo_env(),
@@ -49,6 +52,7 @@ def xvfb():
         server.wait(timeout=10)
 
 
+@pytest.mark.sanitizer_invariant
 def test_demo_opens_a_window_showing_the_gallery(tmp_path, xvfb):
     image_grab = pytest.importorskip("PIL.ImageGrab")
     out = tmp_path / "gallery.png"

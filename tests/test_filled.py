@@ -11,6 +11,8 @@ import pytest
 from reference import filled_alpha
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.clang]
+
 generate = curvix._create_rounded_rect_surface_optimized
 
 
@@ -31,6 +33,7 @@ TOP_LEFT_128 = [[0, 25, 88, 123], [25, 123, 128, 128], [88, 128, 128, 128], [123
     ((10, 20, 30), TOP_LEFT_255, 255),
     ((10, 20, 30, 128), TOP_LEFT_128, 128),
 ])
+@pytest.mark.py313
 def test_radius_four_on_ten_by_ten(color, corner, interior):
     rows = alpha_rows(generate((10, 10), 4, color))
     assert rows[:4, :4].tolist() == corner
@@ -54,6 +57,7 @@ def test_radius_four_on_ten_by_ten(color, corner, interior):
     ((6, 4), (10, 0, 0, 0), 1, [234, 255, 255, 255, 255, 255]),
     ((6, 4), (10, 0, 0, 0), 3, [255] * 6),
 ])
+@pytest.mark.py313
 def test_worked_rows(size, radii, row, expected):
     rows = alpha_rows(generate(size, radii, (1, 2, 3)))
     assert rows[row, :len(expected)].tolist() == expected

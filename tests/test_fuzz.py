@@ -15,6 +15,8 @@ from hypothesis import HealthCheck, given, settings, strategies as st
 
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
+
 
 class Boom(Exception):
     pass

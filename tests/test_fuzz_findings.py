@@ -5,7 +5,11 @@ Each runs in a fresh interpreter: before its fix the case crashed the process
 which here fails the test instead of ending the suite.
 """
 
+import pytest
+
 from isolated import run
+
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
 
 
 def test_fill_gets_a_colour_that_runs_no_caller_code():

@@ -9,6 +9,8 @@ import pytest
 
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
+
 FILLED = curvix._create_rounded_rect_surface_optimized
 OUTLINED = curvix._create_outlined_rounded_rect_sdf
 PREFIX = "zuvo_ui.fast.shapes.curvix."

@@ -10,6 +10,8 @@ import pytest
 
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
+
 SIZE, RADII, COLOR = (3, 2), (1.5, 1.5, 1.5, 1.5), (1, 2, 3, 200)
 BAD_COLOR = (1, 2, 3, "x")
 
@@ -67,6 +69,7 @@ def run_quietly(fn, n):
             pass
 
 
+@pytest.mark.repeated
 @pytest.mark.parametrize("name", list(PATHS))
 def test_no_growth_over_repeated_calls(name):
     fn = PATHS[name]

@@ -7,6 +7,8 @@ import pytest
 
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
+
 
 @pytest.fixture(autouse=True)
 def empty_memos():

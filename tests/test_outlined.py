@@ -10,6 +10,8 @@ import pytest
 from reference import outlined_planes
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.clang]
+
 generate = curvix._create_outlined_rounded_rect_sdf
 
 TEN_BY_EIGHT = [

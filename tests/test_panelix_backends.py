@@ -9,6 +9,8 @@ from panelix_host import clean_host  # noqa: F401 (fixture)
 from zuvo_ui.fast.zuvocobj.zuvocobj import ZuvoCobject
 from zuvo_ui.fast.zvspecific import panelix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.clang]
+
 RED = (255, 0, 0, 255)
 BLUE = (0, 0, 255, 255)
 SCREEN = (30, 30, 30, 255)

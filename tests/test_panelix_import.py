@@ -3,8 +3,10 @@ whose sys.modules holds the broken pieces before panelix is imported."""
 
 import pytest
 
-from isolated import SECOND_INTERPRETER_REFUSED, second_interpreter_import
+from isolated import SECOND_INTERPRETER_REFUSED, require_second_interpreters, second_interpreter_import
 from panelix_host import MODULE, run
+
+pytestmark = [pytest.mark.py313, pytest.mark.clang]
 
 # Reports how the import ended: the exception's type and text, whether the
 # traceback carries the init entry, and whether a half-built module stayed.
@@ -243,5 +245,5 @@ print(m.__name__, sys.modules["{MODULE}"] is m)
 
 
 def test_a_second_interpreter_is_refused():
-    pytest.importorskip("_xxsubinterpreters")
+    require_second_interpreters()
     assert second_interpreter_import(MODULE).endswith(SECOND_INTERPRETER_REFUSED)

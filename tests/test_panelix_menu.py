@@ -15,6 +15,8 @@ from zuvo_ui.fast.zvspecific import panelix
 from zuvo_ui.fast.zvvector2 import zvvector2
 from zuvo_ui.fast.zvvector2.zvvector2 import ZvVector2
 
+pytestmark = [pytest.mark.py313, pytest.mark.clang]
+
 ZvRenderTexture = zv_render_tex.ZvRenderTexture
 TEXTURE = "zuvo_ui.fast.zvrendertex.zv_render_tex.ZvRenderTexture"
 
@@ -344,6 +346,7 @@ def test_raylib_bg_must_be_a_render_texture_before_the_menu_is_read(bg, got):
     assert menu.reads == []
 
 
+@pytest.mark.pygame_ce
 def test_raylib_accepts_a_pygame_surface_nowhere():
     pygame = pytest.importorskip("pygame")
     with pytest.raises(TypeError, match=r"got pygame\.(surface\.)?Surface\)$"):

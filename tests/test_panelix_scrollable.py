@@ -12,6 +12,8 @@ from zuvo_ui.fast.zvrect.zvrect import ZvRect
 from zuvo_ui.fast.zvspecific import panelix
 from zuvo_ui.fast.zvvector2.zvvector2 import ZvVector2
 
+pytestmark = [pytest.mark.py313, pytest.mark.clang]
+
 recollide = panelix.scrollable_recollide_items
 update = panelix.scrollable_update_collided
 NAN = math.nan

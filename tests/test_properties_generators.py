@@ -9,6 +9,8 @@ from hypothesis import given, settings, strategies as st
 from reference import filled_alpha, outlined_planes
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.clang]
+
 sizes = st.integers(min_value=0, max_value=40)
 radii = st.one_of(
     st.floats(min_value=-5, max_value=30, width=32),

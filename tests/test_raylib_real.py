@@ -24,6 +24,8 @@ from zuvo_ui.fast.zvrendertex.zv_render_tex import ZvRenderTexture
 from zuvo_ui.fast.zvspecific import panelix
 from zuvo_ui.fast.zvvector2.zvvector2 import ZvVector2
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.clang]
+
 SCREEN_SIZE, MENU_SIZE, MENU_AT = (100, 80), (40, 30), (25, 15)
 SCREEN = (30, 30, 30, 255)
 RED, GREEN, BLUE, YELLOW = (255, 0, 0, 255), (0, 255, 0, 255), (0, 0, 255, 255), (255, 255, 0, 255)

@@ -11,6 +11,8 @@ import pytest
 
 import marked_code
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.sanitizer_invariant]
+
 TESTS = pathlib.Path(__file__).resolve().parent
 README = TESTS.parent / "README.md"
 BLOCK = re.compile(r"^```python\n(.*?)^```", re.S | re.M)

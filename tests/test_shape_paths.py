@@ -12,6 +12,8 @@ import pytest
 
 from test_kernel_paths import LAYOUTS, SHARED_LAYOUTS, RADII, SIZES, STROKES, assert_same, path  # noqa: F401
 
+pytestmark = [pytest.mark.native_mirrored]
+
 probe = pytest.importorskip("zuvo_kernelprobe")
 
 KINDS = ["filled", "outlined", "corners", "corners-scale"]
@@ -99,6 +101,7 @@ def test_chosen_cases_match_the_scalar_kernel(path, layout, case):
     assert_same(expected, got, layout)
 
 
+@pytest.mark.pygame_ce
 @pytest.mark.parametrize("kind", KINDS)
 @pytest.mark.parametrize("sub", [False, True])
 def test_pygame_surface_views_match_the_scalar_kernel(path, kind, sub):

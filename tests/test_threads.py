@@ -10,6 +10,8 @@ import pytest
 
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
+
 
 def gradient(w, h):
     surf = pygame.Surface((w, h), pygame.SRCALPHA)

@@ -13,6 +13,8 @@ from surfaces import (LAYOUTS, RecordingPygame, RecordingSurface, load, make, pa
                       pixel, random_pixels, rgba)
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.clang]
+
 cut = curvix.transform_into_rounded_rect
 
 
@@ -40,6 +42,7 @@ WORKED_100x50 = [
 ]
 
 
+@pytest.mark.py313
 @pytest.mark.parametrize("layout", LAYOUTS)
 def test_radius_10_without_colour_scales_the_existing_alpha(layout):
     t = make(layout, (100, 50), (7, 8, 9, 200))
@@ -54,6 +57,7 @@ def test_radius_10_without_colour_scales_the_existing_alpha(layout):
     assert t.outside_unchanged() and not t.surf.get_locked()
 
 
+@pytest.mark.py313
 @pytest.mark.parametrize("layout", LAYOUTS)
 def test_radius_10_with_colour_fills_first_and_ramps_from_its_alpha(layout):
     t = make(layout, (100, 50), (7, 8, 9, 200))

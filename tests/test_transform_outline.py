@@ -13,6 +13,8 @@ from surfaces import (LAYOUTS, RecordingPygame, RecordingSurface, load, make, pa
                       pixel, random_pixels, rgba)
 from zuvo_ui.fast.shapes import curvix
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.clang]
+
 outline = curvix.transform_into_outlined_rounded_rect
 
 BLUE = (0, 0, 255, 255)
@@ -23,6 +25,7 @@ BLUE = (0, 0, 255, 255)
     (None, {0: (255, 0, 0, 255), 1: (127, 0, 127, 255)}),
     ((0, 255, 0, 128), {0: (255, 0, 0, 255), 1: (169, 85, 0, 191), 2: (0, 254, 0, 128)}),
 ])
+@pytest.mark.py313
 def test_stroke_1_5_on_the_blue_square(layout, background, row):
     t = make(layout, (20, 20), BLUE)
     assert outline(t.surf, 0, 1.5, (255, 0, 0), background) is None

@@ -12,6 +12,8 @@ import pytest
 
 import marked_code
 
+pytestmark = [pytest.mark.sanitizer_invariant]
+
 pytest.importorskip("mypy")
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
@@ -24,6 +26,7 @@ def mypy(*args, cwd):
                           env=env, timeout=600)
 
 
+@pytest.mark.py313
 @pytest.mark.parametrize("module", MODULES)
 def test_stubs_match_the_runtime_module(module, tmp_path):
     done = mypy("mypy.stubtest", module, cwd=tmp_path)

@@ -19,6 +19,8 @@ from numpy.lib.stride_tricks import as_strided
 
 from zuvo_ui.fast.shapes import curvix, draw
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
+
 
 class Hostile:
     """An integer whose conversion first runs `action` (and logs that it ran)."""
