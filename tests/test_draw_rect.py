@@ -10,6 +10,8 @@ import pytest
 import isolated
 from zuvo_ui.fast.shapes import draw
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
+
 W, H = 48, 36
 RGBA_MASKS = (0xFF, 0xFF00, 0xFF0000, 0xFF000000)
 

@@ -9,6 +9,8 @@ import pytest
 from test_draw_rect import H, W, rgba, surface
 from zuvo_ui.fast.shapes import draw
 
+pytestmark = [pytest.mark.pygame_ce, pytest.mark.clang]
+
 
 def normal_cdf(z):
     """Abramowitz and Stegun 7.1.26 (error below 1.5e-7), for arrays."""
