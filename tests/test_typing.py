@@ -15,7 +15,7 @@ import marked_code
 pytest.importorskip("mypy")
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-MODULES = ["zuvo_ui.fast.shapes.curvix", "zuvo_ui.fast.zvspecific.panelix"]
+MODULES = ["zuvo_ui.fast.shapes.curvix", "zuvo_ui.fast.shapes.draw", "zuvo_ui.fast.zvspecific.panelix"]
 
 
 def mypy(*args, cwd):
