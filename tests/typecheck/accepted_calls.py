@@ -92,7 +92,7 @@ class Button:
         self.rect = pygame.Rect(2, 2, 10, 6)
 
 
-screen = pygame.display.get_surface()
+screen = pygame.display.set_mode((8, 8))
 for target in (card(), pygame.Surface(SIZE), pygame.Surface(SIZE, 0, 24), screen, card().subsurface((1, 1, 8, 8))):
     for paint in ((1, 2, 3), (1, 2, 3, 4), [1, 2, 3], pygame.Color(1, 2, 3), "red", "#ff800080", 0x102030):
         draw.rect(target, paint, (1, 2, 8, 6))

@@ -50,7 +50,7 @@ curvix.transform_into_rounded_rect(card, fractions.Fraction(4))  # raises TypeEr
 curvix.transform_into_rounded_rect(card, "abcd")  # raises TypeError: must be real number, not str
 curvix.transform_into_outlined_rounded_rect(card, (1, 2, 3, None), 1, RGB)  # raises TypeError: must be real number, not NoneType
 # Two radii run, but every corner stays square.
-curvix._create_rounded_rect_surface_optimized(SIZE, (4, 4), RGB).get_at((0, 0))  # -> (1, 2, 3, 255)
+tuple(curvix._create_rounded_rect_surface_optimized(SIZE, (4, 4), RGB).get_at((0, 0)))  # -> (1, 2, 3, 255)
 curvix.transform_into_rounded_rect(card, (4, 4, 4))  # -> None
 
 # The memoised filled entry point and its memo: a tuple (or, for the entry point, a list) of radii.
