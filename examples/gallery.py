@@ -19,6 +19,7 @@ os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
 
 import pygame
 
+import gallery_draw
 import gallery_panelix
 import gallery_transforms
 from zuvo_ui.fast.shapes import curvix
@@ -92,12 +93,13 @@ def main() -> int:
     args = parser.parse_args()
     pygame.init()
     font = pygame.font.Font(None, 22)
-    canvas = pygame.Surface((720, 1400), pygame.SRCALPHA)
+    canvas = pygame.Surface((720, 2000), pygame.SRCALPHA)
     canvas.fill(BACKGROUND)
     buttons(canvas, font, 16)
     pills(canvas, font, 116)
     cards(canvas, font, 206)
     bottom = gallery_transforms.draw(canvas, font, 350)
+    bottom = gallery_draw.draw(canvas, font, bottom + 12)
     # With a display (and raylib), the menu by all three back ends side by side.
     bottom = gallery_panelix.draw(canvas, font, bottom + 12, every_back_end=HAS_DISPLAY)
     picture = canvas.subsurface((0, 0, canvas.get_width(), bottom))

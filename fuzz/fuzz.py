@@ -20,11 +20,12 @@ import pygame  # noqa: E402,F401
 
 # The native modules report their own branch coverage when built for fuzzing;
 # the targets' Python code reports which shapes of input it built.
-with atheris.instrument_imports(include=["curvix_targets", "panelix_targets"]):
+with atheris.instrument_imports(include=["curvix_targets", "draw_targets", "panelix_targets"]):
     import curvix_targets
+    import draw_targets
     import panelix_targets
 
-TARGETS = {**curvix_targets.TARGETS, **panelix_targets.TARGETS}
+TARGETS = {**curvix_targets.TARGETS, **draw_targets.TARGETS, **panelix_targets.TARGETS}
 
 if __name__ == "__main__":
     if sys.argv[1:2] == ["--list"]:

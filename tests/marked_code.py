@@ -14,8 +14,10 @@ between pygame and pygame-ce); one ending in
 
     # -> expression
 
-must be an expression whose value equals the expression's.  Every other
-statement must simply run.
+must be an expression whose value equals the expression's and prints as it
+does (`repr`), so that what a reader sees printed is what the comment shows,
+on pygame and on pygame-ce alike (whose `Color` and `Rect` print otherwise).
+Every other statement must simply run.
 """
 
 import ast
@@ -75,7 +77,7 @@ def run(source, filename="<example>", namespace=None):
                 raise OutcomeError(f"{where}: '# ->' follows a statement that is not an expression")
             got = eval(compile(ast.Expression(node.value), filename, "eval"), namespace)
             expected = eval(marker[len(EQUALS):], namespace)
-            if got != expected:
+            if got != expected or repr(got) != repr(expected):
                 raise OutcomeError(f"{where}: gave {got!r}, the comment says {expected!r}")
             continue
         code = compile(ast.Module([node], type_ignores=[]), filename, "exec")

@@ -1,5 +1,7 @@
 """Import-time behaviour of curvix, each case in a fresh interpreter."""
 
+import pathlib
+import re
 import warnings
 
 import pytest
@@ -11,6 +13,7 @@ from zuvo_standin import _probe
 pytestmark = [pytest.mark.pygame_ce, pytest.mark.py313, pytest.mark.clang]
 
 MODULE = "zuvo_ui.fast.shapes.curvix"
+README = pathlib.Path(__file__).resolve().parent.parent / "README.md"
 
 
 def test_namespace_is_bound_in_order():
@@ -78,6 +81,31 @@ def test_a_failing_import_leaves_no_half_built_module(breakage, error):
         print(m.create_rounded_rect_surface((4, 4), (1, 1, 1, 1), (1, 2, 3)).get_size())
     """)
     assert out.splitlines() == [f"{error} True False", "(4, 4)"]
+
+
+@pytest.mark.parametrize("breakage, missing, noted", [
+    ("sys.modules['zuvo_ui.core.modules'] = None", "zuvo_ui.core.modules", True),
+    # The registry is there but fails to import what it needs: no note.
+    ("sys.modules['pygame'] = None", "pygame", False),
+])
+def test_a_missing_registry_notes_where_to_read_about_using_curvix_alone(breakage, missing, noted):
+    out = run(f"""
+        import sys
+        {breakage}
+        try:
+            import {MODULE}
+        except ModuleNotFoundError as exc:
+            print(exc.name)
+            print(*getattr(exc, "__notes__", []), sep="\\n")
+    """).splitlines()
+    assert out[0] == missing
+    if not noted:
+        assert out[1:] == []
+        return
+    assert len(out) == 2 and "zuvo_ui.core.modules" in out[1]
+    section = re.search(r'the README\'s section "([^"]+)"', out[1])[1]
+    headings = re.findall(r"^#+ (.+)$", README.read_text(), re.M)
+    assert section in headings
 
 
 def test_a_second_interpreter_is_refused():

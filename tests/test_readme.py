@@ -57,6 +57,7 @@ def test_readme_example_runs(index):
 
 @pytest.mark.parametrize("code, complaint", [
     ("len([])  # -> 1\n", "gave 0, the comment says 1"),
+    ("1.0  # -> 1\n", "gave 1.0, the comment says 1"),
     ("int('7')  # raises ValueError\n", "ran, but the comment says it raises ValueError"),
     ("int('x')  # raises TypeError\n", "raised ValueError"),
     ("int('x')  # raises ValueError: other words\n", "the comment says ValueError: other words"),

@@ -17,7 +17,7 @@ pytestmark = [pytest.mark.sanitizer_invariant]
 pytest.importorskip("mypy")
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-MODULES = ["zuvo_ui.fast.shapes.curvix", "zuvo_ui.fast.zvspecific.panelix"]
+MODULES = ["zuvo_ui.fast.shapes.curvix", "zuvo_ui.fast.shapes.draw", "zuvo_ui.fast.zvspecific.panelix"]
 
 
 def mypy(*args, cwd):

@@ -5,7 +5,7 @@ import fractions
 
 import numpy as np
 import pygame
-from zuvo_ui.fast.shapes import curvix
+from zuvo_ui.fast.shapes import curvix, draw
 from zuvo_ui.fast.zuvocobj.zuvocobj import ZuvoCobject
 from zuvo_ui.fast.zvrendertex.zv_render_tex import ZvRenderTexture
 from zuvo_ui.fast.zvspecific import panelix
@@ -84,3 +84,24 @@ class RaylibMenu:
 
 panelix.menu_draw_pygame(PygameMenu(), pygame.Surface((40, 30)))
 panelix.menu_draw_raylib(RaylibMenu(), ZvRenderTexture(40, 30, "bg"))
+
+
+# draw.rect: any 24- or 32-bit surface; whatever pygame takes as a colour and a rect.
+class Button:
+    def __init__(self) -> None:
+        self.rect = pygame.Rect(2, 2, 10, 6)
+
+
+screen = pygame.display.set_mode((8, 8))
+for target in (card(), pygame.Surface(SIZE), pygame.Surface(SIZE, 0, 24), screen, card().subsurface((1, 1, 8, 8))):
+    for paint in ((1, 2, 3), (1, 2, 3, 4), [1, 2, 3], pygame.Color(1, 2, 3), "red", "#ff800080", 0x102030):
+        draw.rect(target, paint, (1, 2, 8, 6))
+    draw.rect(target, (1, 2, 3), (1.5, 2.25, 8, 6), 1.5, 3)
+    draw.rect(target, (1, 2, 3), ((1, 2), (8.5, 6)), 1.5, 3)
+    draw.rect(target, (1, 2, 3), [1, 2, 8, 6], 1.5, 3)
+    draw.rect(target, (1, 2, 3), pygame.Rect(1, 2, 8, 6), 1.5, 3)
+    draw.rect(target, (1, 2, 3), Button(), 1.5, 3)
+bounds: pygame.Rect = draw.rect(card(), (1, 2, 3, 200), (1, 1, 20, 12), np.float64(2.25), 4.5, 0, 0, -1, 6,
+                                border_color=(9, 8, 7), blend=False)
+draw.rect(surface=card(), color=(1, 2, 3), rect=(1, 1, 9, 9), width=0, border_radius=3,
+          border_top_left_radius=True, border_bottom_right_radius=np.int64(2), blend=True)

@@ -5,7 +5,7 @@ import fractions
 
 import numpy as np
 import pygame
-from zuvo_ui.fast.shapes import curvix
+from zuvo_ui.fast.shapes import curvix, draw
 from zuvo_ui.fast.zuvocobj.zuvocobj import ZuvoCobject
 from zuvo_ui.fast.zvspecific import panelix
 
@@ -50,7 +50,7 @@ curvix.transform_into_rounded_rect(card, fractions.Fraction(4))  # raises TypeEr
 curvix.transform_into_rounded_rect(card, "abcd")  # raises TypeError: must be real number, not str
 curvix.transform_into_outlined_rounded_rect(card, (1, 2, 3, None), 1, RGB)  # raises TypeError: must be real number, not NoneType
 # Two radii run, but every corner stays square.
-curvix._create_rounded_rect_surface_optimized(SIZE, (4, 4), RGB).get_at((0, 0))  # -> (1, 2, 3, 255)
+tuple(curvix._create_rounded_rect_surface_optimized(SIZE, (4, 4), RGB).get_at((0, 0)))  # -> (1, 2, 3, 255)
 curvix.transform_into_rounded_rect(card, (4, 4, 4))  # -> None
 
 # The memoised filled entry point and its memo: a tuple (or, for the entry point, a list) of radii.
@@ -99,3 +99,18 @@ panelix.menu_draw_pygame(PygameMenu(), None)  # raises TypeError: Argument 'bg' 
 panelix.menu_draw_pygame(object(), card)  # raises AttributeError: 'object' object has no attribute '_surface'
 panelix.menu_draw_sdl(SdlMenu(), None)  # raises TypeError: Argument 'bg' must not be None
 panelix.menu_draw_raylib(None, None)  # raises TypeError: Argument 'self' must not be None
+
+# draw.rect: a pygame Surface; a colour and a rect pygame takes; real numbers.
+RECT = (0, 0, 2, 2)
+draw.rect("x", RGB, RECT)  # raises TypeError: argument 1 must be pygame.surface.Surface, not str
+draw.rect(card, None, RECT)  # raises TypeError
+draw.rect(card, 1.5, RECT)  # raises TypeError
+draw.rect(card, RGB, None)  # raises TypeError: rect argument is invalid
+draw.rect(card, RGB, "abcd")  # raises TypeError: rect argument is invalid
+draw.rect(card, RGB, (0, 0, 2, "2"))  # raises TypeError: rect argument is invalid
+draw.rect(card, RGB, RECT, "1")  # raises TypeError: must be real number, not str
+draw.rect(card, RGB, RECT, None)  # raises TypeError: must be real number, not NoneType
+draw.rect(card, RGB, RECT, border_radius="3")  # raises TypeError: must be real number, not str
+draw.rect(card, RGB, RECT, border=1)  # raises TypeError: 'border' is an invalid keyword argument for rect()
+draw.rect(card, RGB, RECT, 1, 2, 3, 4, 5, 6, RGB)  # raises TypeError: rect() takes at most 9 positional arguments (10 given)
+draw.rect(card, RGB, RECT, 1, border_color=[1.5])  # raises ValueError: invalid color ...

@@ -11,8 +11,11 @@ _Float = Union[SupportsFloat, SupportsIndex]
 # "#rrggbb[aa]" text, or an int mapped for the surface.
 _Colour = Union[Color, int, str, tuple[int, int, int], tuple[int, int, int, int], Sequence[int]]
 
+# Read-only: an object whose `rect` is any one of the rects below (a Rect
+# attribute, a tuple, a property) qualifies.
 class _HasRect(Protocol):
-    rect: "_RectLike"
+    @property
+    def rect(self) -> "_RectLike": ...
 
 _RectLike = Union[
     Rect,

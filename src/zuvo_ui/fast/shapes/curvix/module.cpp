@@ -1,6 +1,9 @@
 // The curvix module: the namespace its execute step binds.
 #include <Python.h>
 
+#include <cstring>
+#include <string_view>
+
 #define ZUVO_BINDS_NUMPY
 #include "numpy_api.hpp"
 
@@ -52,11 +55,40 @@ bool bind_memoised(PyObject* mod, PyMethodDef& def) {
     return bind(mod, def.ml_name, call(decorator.get(), native.get()));
 }
 
+constexpr const char* kRegistry = "zuvo_ui.core.modules";
+
+// Outside the toolkit the registry is missing: the ModuleNotFoundError raised
+// for it (or for a package above it) gains a note saying where to read how to
+// provide one.  Errors raised by a registry that exists are left alone.
+void note_missing_registry() {
+    if (!PyErr_ExceptionMatches(PyExc_ModuleNotFoundError)) return;
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyErr_NormalizeException(&type, &value, &traceback);
+    if (value) {
+        const Ref name = Ref::steal(PyObject_GetAttrString(value, "name"));
+        const char* missing = name && PyUnicode_Check(name.get()) ? PyUnicode_AsUTF8(name.get()) : nullptr;
+        const std::string_view registry = kRegistry;
+        if (missing && registry.starts_with(missing) &&
+            (registry.size() == std::strlen(missing) || registry[std::strlen(missing)] == '.')) {
+            const Ref done = Ref::steal(PyObject_CallMethod(
+                value, "add_note", "s",
+                "curvix reaches pygame through the toolkit's module registry, "
+                "zuvo_ui.core.modules; to use curvix without the toolkit, provide that module "
+                "yourself as the README's section \"Using curvix without the toolkit\" shows."));
+        }
+        PyErr_Clear();  // a note that cannot be added leaves the error as it was
+    }
+    PyErr_Restore(type, value, traceback);
+}
+
 bool execute_body(PyObject* mod) {
     if (_import_array() < 0) return false;
     module_dict = PyModule_GetDict(mod);
     if (!init_names()) return false;
-    if (!bind(mod, "md", Ref::steal(PyImport_ImportModule("zuvo_ui.core.modules")))) return false;
+    Ref registry = Ref::steal(PyImport_ImportModule(kRegistry));
+    if (!registry) note_missing_registry();
+    if (!bind(mod, "md", std::move(registry))) return false;
     if (!bind(mod, "np", Ref::steal(PyImport_ImportModule("numpy")))) return false;
     {
         const Ref functools = Ref::steal(PyImport_ImportModule("functools"));
