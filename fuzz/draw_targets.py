@@ -1,4 +1,4 @@
-"""Fuzz target for draw.rect: surfaces of every depth and kind (subsurfaces, clip
+"""Fuzz target for draw.rect and draw.shadow: surfaces of every depth and kind (subsurfaces, clip
 rects, subclasses overriding the locking and views), colours and rects in every
 form pygame takes and many it refuses, odd numbers, and arguments whose
 conversions re-initialise the surface, move its clip rect or raise.  A call may
@@ -21,8 +21,9 @@ ODD = [0, -0.0, math.nan, -math.nan, math.inf, -math.inf, 1e308, -1e308, 5e-324,
        b"4", 3 + 0j, object()]
 COLOUR_VALUES = [None, "red", "nonsense", "#ff800080", "#12", pygame.Color(1, 2, 3, 4), 0, 0xFFFFFFFF,
                  2**32, 2**40, -1, 1.5, object(), (1, 2), (1, 2, 3, 4, 5), (256, 0, 0), (-1, 0, 0)]
-PARAMS = ["width", "border_radius", "border_top_left_radius", "border_top_right_radius",
-          "border_bottom_left_radius", "border_bottom_right_radius"]
+CORNERS = ["border_radius", "border_top_left_radius", "border_top_right_radius",
+           "border_bottom_left_radius", "border_bottom_right_radius"]
+PARAMS = {draw.rect: ["width"] + CORNERS, draw.shadow: ["blur_radius"] + CORNERS}
 
 
 class Boom(Exception):
@@ -240,8 +241,9 @@ def pixels(surf):
 
 
 def draw_rect(data):
-    """draw.rect over hostile surfaces, colours, rects and numbers."""
+    """draw.rect and draw.shadow over hostile surfaces, colours, rects and numbers."""
     fdp = __import__("atheris").FuzzedDataProvider(data)
+    fn = draw.shadow if fdp.ConsumeBool() else draw.rect
     surf, parent, overriding = surface(fdp)
     ctx = Context(fdp, surf)
     if overriding:
@@ -250,15 +252,23 @@ def draw_rect(data):
     parent_before = pixels(parent) if parent is not None else None
     args = [surf, colour(fdp, ctx), rect_value(fdp, ctx)]
     kwargs = {}
-    for name in PARAMS[:fdp.ConsumeIntInRange(0, len(PARAMS))]:
+    params = PARAMS[fn]
+    for name in params[:fdp.ConsumeIntInRange(0, len(params))]:
         if fdp.ConsumeBool():
             kwargs[name] = number(fdp, ctx)
         elif not kwargs:
             args.append(number(fdp, ctx))
-    if fdp.ConsumeBool():
-        kwargs["border_color"] = colour(fdp, ctx) if fdp.ConsumeIntInRange(0, 3) else None
-    if fdp.ConsumeBool():
-        kwargs["blend"] = fdp.PickValueInList([True, False, 0, 1, None, "", Hostile(ctx, 1, []), Hostile(ctx, 0, [])])
+    if fn is draw.shadow:
+        if fdp.ConsumeBool():
+            kwargs["spread"] = number(fdp, ctx)
+        if fdp.ConsumeBool():
+            kwargs["offset"] = (number(fdp, ctx), number(fdp, ctx)) if fdp.ConsumeBool() else number(fdp, ctx)
+    else:
+        if fdp.ConsumeBool():
+            kwargs["border_color"] = colour(fdp, ctx) if fdp.ConsumeIntInRange(0, 3) else None
+        if fdp.ConsumeBool():
+            kwargs["blend"] = fdp.PickValueInList([True, False, 0, 1, None, "", Hostile(ctx, 1, []),
+                                                   Hostile(ctx, 0, [])])
     shape = 0 if ctx.tame else fdp.ConsumeIntInRange(0, 15)
     if shape == 15:
         args = args[:fdp.ConsumeIntInRange(0, 2)]  # too few
@@ -267,7 +277,7 @@ def draw_rect(data):
     elif shape == 13:
         kwargs["border"] = 1  # an unknown keyword
     try:
-        result = draw.rect(*args, **kwargs)
+        result = fn(*args, **kwargs)
     except Exception:  # noqa: BLE001 - any exception is an acceptable outcome
         result = None
 
