@@ -18,10 +18,6 @@ inline double signed_distance(double ax, double ay, double r) noexcept {
     return std::max(ax, ay);
 }
 
-// True where signed_distance takes its straight-side branch: there it is a
-// monotone function of ax, which is what lets a run be proven constant.
-inline bool straight(double ax, double ay, double r) noexcept { return !(ax + r > 0.0 && ay + r > 0.0); }
-
 inline float clamp01(float v) noexcept { return std::min(std::max(v, 0.0f), 1.0f); }
 
 // The coverage of a signed distance, rounded once to single precision.
@@ -38,6 +34,7 @@ struct Coverage {
 // How much of a pixel the ring and the inside paint.
 struct Paint {
     float ring = 0, inside = 0;
+    bool operator==(const Paint&) const = default;
     bool any() const noexcept { return ring > 0.0f || inside > 0.0f; }
 };
 
@@ -64,10 +61,15 @@ struct Frame {
     Paint paint(Coverage c) const noexcept {
         return {clamp01(c.outer - c.inner), has_inside ? c.inner : 0.0f};
     }
-    // Whether both distances take their straight branches at (ax, ay).
-    bool straight_at(double ax, double ay, double r) const noexcept {
-        return straight(ax, ay, r) &&
-               (width == 0.0 || straight(ax + width, ay + width, std::max(r - width, 0.0)));
+    // Whether row offset ay lies in a band of the quadrants of radius r: both
+    // distances take their straight branch at every column, and the row's
+    // own offset can no longer lower a coverage below 1, so every coverage
+    // is a function of the column alone (rows of a band are painted alike).
+    bool band(double ay, double r) const noexcept {
+        const bool outer = ay + r <= 0.0 && ay <= -0.5;
+        if (width == 0.0) return outer;
+        const double inset = ay + width;
+        return outer && inset + std::max(r - width, 0.0) <= 0.0 && inset <= -0.5;
     }
 };
 
@@ -86,23 +88,57 @@ struct Shade {
           inside_alpha(p.inside.a / 255.0f), blend(p.blend) {}
 };
 
+// The weights that blend a colour over the bytes of a pixel without per-pixel
+// alpha: byte b becomes min((add[b] + old * keep[b]) >> 8, 255) (see
+// rect_kernel.hpp).  8-bit fixed point: the source premultiplied by its
+// coverage and alpha, and what stays of the old colour, each rounded to
+// 1/256, are within half a unit of the exact "over" together.
+// False when the colour covers nothing (the pixel is left as it is).
+bool opaque_weights(const PixelRows& px, const Shade& s, Paint c, OpaqueBlend& w) noexcept {
+    const float ra = c.ring * s.ring_alpha, ia = c.inside * s.inside_alpha;
+    const float sum = ra + ia;
+    if (!(sum > 0.0f)) return false;
+    const float sa = sum < 1.0f ? sum : 1.0f;
+    // sa and the sources are finite and at least 0: the conversions round
+    // to nearest (halves up) and stay in range.
+    const auto fixed = [](float v) { return static_cast<std::uint32_t>(v * 256.0f + 0.5f); };
+    const std::uint32_t keep = 256 - fixed(sa);
+    w = OpaqueBlend{};
+    const std::int32_t channel[3] = {px.red, px.green, px.blue};
+    const float ring_rgb[3] = {s.ring.r, s.ring.g, s.ring.b};
+    const float inside_rgb[3] = {s.inside.r, s.inside.g, s.inside.b};
+    for (int i = 0; i < 3; ++i) {
+        w.add[channel[i]] = fixed(ring_rgb[i] * ra + inside_rgb[i] * ia) + 128;
+        w.keep[channel[i]] = keep;
+    }
+    // The unused byte: add and keep 0 write the 0 pygame writes there.
+    return true;
+}
+
+inline void blend_opaque_pixel(std::uint8_t* pixel, const OpaqueBlend& w, std::int32_t bytes) noexcept {
+    for (std::int32_t b = 0; b < bytes; ++b) {
+        pixel[b] = static_cast<std::uint8_t>(std::min<std::uint32_t>((w.add[b] + pixel[b] * w.keep[b]) >> 8, 255));
+    }
+}
+
 // Writes one pixel painted by `c` (which paints something).
 inline void put(std::uint8_t* pixel, const PixelRows& px, const Shade& s, Paint c) noexcept {
     const std::int32_t channel[3] = {px.red, px.green, px.blue};
     const float ring_rgb[3] = {s.ring.r, s.ring.g, s.ring.b};
     const float inside_rgb[3] = {s.inside.r, s.inside.g, s.inside.b};
+    if (s.blend && px.alpha < 0) {
+        OpaqueBlend w;
+        if (opaque_weights(px, s, c, w)) blend_opaque_pixel(pixel, w, px.bytes_per_pixel);
+        return;
+    }
     if (s.blend) {
         // "Over", straight alpha: the source is premultiplied by its coverage.
         const float ra = c.ring * s.ring_alpha, ia = c.inside * s.inside_alpha;
         const float sa = ra + ia;
         if (!(sa > 0.0f)) return;
-        float keep = 1.0f - sa;  // how much of the old colour stays
-        float out_alpha = 1.0f;
-        if (px.alpha >= 0) {
-            keep *= pixel[px.alpha] / 255.0f;
-            out_alpha = sa + keep;
-            pixel[px.alpha] = to_byte(out_alpha * 255.0f);
-        }
+        const float keep = (1.0f - sa) * (pixel[px.alpha] / 255.0f);  // how much of the old colour stays
+        const float out_alpha = sa + keep;
+        pixel[px.alpha] = to_byte(out_alpha * 255.0f);
         for (int i = 0; i < 3; ++i) {
             const float source = ring_rgb[i] * ra + inside_rgb[i] * ia;
             pixel[channel[i]] = to_byte((source + pixel[channel[i]] * keep) / out_alpha);
@@ -128,19 +164,35 @@ inline void put(std::uint8_t* pixel, const PixelRows& px, const Shade& s, Paint 
 }
 
 // True when `put` with `c` writes the same bytes whatever the pixel held.
-bool ignores_old_pixel(const Shade& s, Paint c) noexcept {
+bool ignores_old_pixel(const PixelRows& px, const Shade& s, Paint c) noexcept {
+    if (s.blend && px.alpha < 0) {
+        OpaqueBlend w;
+        return opaque_weights(px, s, c, w) && w.keep[px.red] == 0;
+    }
     if (s.blend) return c.ring * s.ring_alpha + c.inside * s.inside_alpha == 1.0f;
     return c.ring + c.inside >= 1.0f && (c.ring == 0.0f || c.inside == 0.0f);
 }
 
-// `count` pixels from `p` set to the bytes of `one`.
+// `count` pixels of `bytes` (a constant, so that every copy has a constant
+// size) from `p` set to the bytes of `one`: blocks of 16 pixels, the
+// compiler's wide stores, then one pixel at a time.
+template <std::size_t bytes>
+void fill_pixels_of(std::uint8_t* p, std::int32_t count, const std::uint8_t* one) noexcept {
+    const std::size_t n = static_cast<std::size_t>(count);
+    std::size_t i = 0;
+    if (n >= 16) {
+        std::uint8_t block[16 * bytes];
+        for (std::size_t b = 0; b < 16; ++b) std::memcpy(block + b * bytes, one, bytes);
+        for (; i + 16 <= n; i += 16) std::memcpy(p + i * bytes, block, sizeof block);
+    }
+    for (; i < n; ++i) std::memcpy(p + i * bytes, one, bytes);
+}
+
 void fill_pixels(std::uint8_t* p, std::int32_t count, const std::uint8_t* one, std::int32_t bytes) noexcept {
     if (bytes == 4) {
-        std::uint32_t word;
-        std::memcpy(&word, one, 4);
-        for (std::int32_t i = 0; i < count; ++i) std::memcpy(p + 4 * static_cast<std::ptrdiff_t>(i), &word, 4);
+        fill_pixels_of<4>(p, count, one);
     } else {
-        for (std::int32_t i = 0; i < count; ++i) std::memcpy(p + 3 * static_cast<std::ptrdiff_t>(i), one, 3);
+        fill_pixels_of<3>(p, count, one);
     }
 }
 
@@ -213,73 +265,237 @@ PixelBox draw_rect_plain(const PixelRows& px, const RectPaint& paint, PixelBox c
     return drawn;
 }
 
-PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept {
+void blend_opaque_run_plain(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept {
+    for (std::int32_t i = 0; i < count; ++i, p += 4) blend_opaque_pixel(p, w, 4);
+}
+
+namespace {
+
+// Pixels lo..hi (inclusive) of one row painted alike by `c`, and how: the
+// same bytes whatever the pixels held (`one`), the same opaque blend (`w`),
+// or `put` on each.
+struct Step {
+    enum class Kind : std::uint8_t { fill, blend, each };
+    std::int32_t lo = 0, hi = 0;
+    Paint c;
+    Kind kind = Kind::each;
+    std::uint8_t one[4] = {0, 0, 0, 0};
+    OpaqueBlend w;
+};
+
+// The steps of a row of a band, kept to paint the band's other rows.
+struct RowSteps {
+    static constexpr int capacity = 32;
+    Step step[capacity];
+    int count = 0;
+    bool complete = true;  // false once a step did not fit
+    std::int32_t first = 0, last = 0;
+    void restart() noexcept {
+        count = 0;
+        complete = true;
+    }
+    void add(const Step& s) noexcept {
+        if (count < capacity) {
+            step[count++] = s;
+        } else {
+            complete = false;
+        }
+    }
+};
+
+class RowPainter {
+public:
+    RowPainter(const PixelRows& px, const Shade& shade, OpaqueBlendRun blend_run) noexcept
+        : px_(px), shade_(shade), blend_run_(blend_run) {}
+
+    // The step painting columns lo..hi with `c` (which paints something).
+    // The last step prepared is kept: most steps paint what the one before did.
+    Step prepare(std::int32_t lo, std::int32_t hi, Paint c) noexcept {
+        if (!(prepared_ && last_.c == c)) {
+            last_.c = c;
+            last_.kind = Step::Kind::each;
+            if (shade_.blend && px_.alpha < 0) {
+                if (opaque_weights(px_, shade_, c, last_.w)) {
+                    last_.kind = last_.w.keep[px_.red] == 0 ? Step::Kind::fill : Step::Kind::blend;
+                    if (last_.kind == Step::Kind::fill) blend_opaque_pixel(last_.one, last_.w, px_.bytes_per_pixel);
+                }
+            } else if (ignores_old_pixel(px_, shade_, c)) {
+                last_.kind = Step::Kind::fill;
+                put(last_.one, px_, shade_, c);
+            }
+            prepared_ = true;
+        }
+        Step s = last_;
+        s.lo = lo;
+        s.hi = hi;
+        return s;
+    }
+
+    void paint(std::int32_t y, const Step& s) const noexcept {
+        std::uint8_t* p = pixel_at(px_, s.lo, y);
+        const std::int32_t count = s.hi - s.lo + 1;
+        const std::int32_t bytes = px_.bytes_per_pixel;
+        switch (s.kind) {
+            case Step::Kind::fill:
+                fill_pixels(p, count, s.one, bytes);
+                return;
+            case Step::Kind::blend:
+                if (bytes == 4 && count > 1 && fits_sixteen_bits(s.w)) {
+                    blend_run_(p, count, s.w);
+                } else {
+                    for (std::int32_t i = 0; i < count; ++i, p += bytes) blend_opaque_pixel(p, s.w, bytes);
+                }
+                return;
+            case Step::Kind::each:
+                for (std::int32_t i = 0; i < count; ++i, p += bytes) put(p, px_, shade_, s.c);
+                return;
+        }
+    }
+
+private:
+    static bool fits_sixteen_bits(const OpaqueBlend& w) noexcept {
+        for (int b = 0; b < 4; ++b) {
+            if (w.add[b] + 255u * w.keep[b] > 0xFFFFu) return false;
+        }
+        return true;
+    }
+    const PixelRows& px_;
+    const Shade& shade_;
+    OpaqueBlendRun blend_run_;
+    Step last_;
+    bool prepared_ = false;
+};
+
+}  // namespace
+
+PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
+                   OpaqueBlendRun blend_run) noexcept {
     const Frame f(paint);
     const Shade shade(paint);
+    RowPainter painter(px, shade, blend_run);
     const PixelBox box = candidate_pixels(paint, clip);
     PixelBox drawn;
     if (box.empty()) return drawn;
     const std::int32_t middle = middle_column(f, box.x0, box.x1);
+    RowSteps bands[2];  // the top half's band, the bottom half's
+    bool known[2] = {false, false};
+    RowSteps steps;  // the row being walked
     for (std::int32_t y = box.y0; y < box.y1; ++y) {
         const double ay = f.ay(y);
         const bool top = f.top(y);
+        const double radius[2] = {paint.radius[top ? 0 : 3], paint.radius[top ? 1 : 2]};
+        const int half = top ? 0 : 1;
+        const bool band = f.band(ay, radius[0]) && f.band(ay, radius[1]);
+        if (band && known[half]) {
+            const RowSteps& steps = bands[half];
+            for (int i = 0; i < steps.count; ++i) painter.paint(y, steps.step[i]);
+            grow(drawn, steps.first, steps.last, y);
+            continue;
+        }
+        steps.restart();
         std::int32_t first = box.x1, last = box.x0;
+        // Steps are painted once the next one does not continue them.
+        Step pending;
+        bool has_pending = false;
+        const auto flush = [&] {
+            if (!has_pending) return;
+            painter.paint(y, pending);
+            steps.add(pending);
+            first = std::min(first, pending.lo);
+            last = std::max(last, pending.hi + 1);
+            has_pending = false;
+        };
+        const auto emit = [&](std::int32_t a, std::int32_t b, Paint c) {  // columns a..b, any order
+            const std::int32_t lo = std::min(a, b), hi = std::max(a, b);
+            if (has_pending && pending.c == c && (pending.hi + 1 == lo || hi + 1 == pending.lo)) {
+                pending.lo = std::min(pending.lo, lo);
+                pending.hi = std::max(pending.hi, hi);
+                return;
+            }
+            flush();
+            pending = painter.prepare(lo, hi, c);
+            has_pending = true;
+        };
         const HalfRow halves[2] = {{box.x0, middle, 1}, {box.x1 - 1, middle - 1, -1}};
         for (int side = 0; side < 2; ++side) {
             const HalfRow h = halves[side];
-            const double r = paint.radius[top ? (side == 0 ? 0 : 1) : (side == 0 ? 3 : 2)];
-            const auto covered = [&](std::int32_t a, std::int32_t b) {  // columns a..b inclusive
-                first = std::min({first, a, b});
-                last = std::max({last, a + 1, b + 1});
+            const double r = radius[side];
+            const std::int32_t n = (h.to - h.from) * h.step;  // columns walked
+            const auto column = [&](std::int32_t i) { return h.from + i * h.step; };
+            const auto coverage = [&](std::int32_t i) { return f.coverage(f.ax(column(i)), ay, r); };
+            // Along the walk ax never increases, so each distance leaves its
+            // arc branch at most once: the walk is cut into at most three
+            // pieces in which both take one branch each.  In such a piece
+            // every operation of both distances is monotone, so neither
+            // coverage falls, and the columns sharing a coverage pair with
+            // the piece's first one are a prefix of it, found by bisection.
+            const auto arc_prefix = [&](auto on_arc) {  // columns before the first off the arc
+                std::int32_t on = 0, off = n;
+                if (n == 0 || !on_arc(column(0))) return 0;
+                while (off - on > 1) {
+                    const std::int32_t mid = on + (off - on) / 2;
+                    (on_arc(column(mid)) ? on : off) = mid;
+                }
+                return off;
             };
-            for (std::int32_t x = h.from; x != h.to;) {
-                const double ax = f.ax(x);
-                const Coverage cov = f.coverage(ax, ay, r);
-                const Paint c = f.paint(cov);
-                if (cov.outer != 1.0f || (cov.inner != 0.0f && cov.inner != 1.0f) ||
-                    !f.straight_at(ax, ay, r)) {
-                    if (c.any()) {
-                        put(pixel_at(px, x, y), px, shade, c);
-                        covered(x, x);
-                    }
-                    x += h.step;
-                    continue;
-                }
-                // From here to the centre both distances are straight, so
-                // neither coverage falls along the walk: the box's stays 1,
-                // and the inset box's stays 0 over a run from x (or 1 to the
-                // end).  The run is found by bisection.
-                std::int32_t same = 0, beyond = (h.to - x) * h.step;  // run length bounds
-                while (beyond - same > 1) {
-                    const std::int32_t mid = same + (beyond - same) / 2;
-                    if (f.coverage(f.ax(x + mid * h.step), ay, r) == cov) {
-                        same = mid;
-                    } else {
-                        beyond = mid;
-                    }
-                }
-                const std::int32_t end = x + (same + 1) * h.step;
-                if (c.any()) {
-                    const std::int32_t lo = std::min(x, end - h.step), hi = std::max(x, end - h.step);
-                    std::uint8_t* p = pixel_at(px, lo, y);
-                    if (ignores_old_pixel(shade, c)) {
-                        std::uint8_t one[4];
-                        std::memcpy(one, p, static_cast<std::size_t>(px.bytes_per_pixel));
-                        put(one, px, shade, c);
-                        fill_pixels(p, hi - lo + 1, one, px.bytes_per_pixel);
-                    } else {
-                        for (std::int32_t i = lo; i <= hi; ++i, p += px.bytes_per_pixel) {
-                            put(p, px, shade, c);
+            const std::int32_t outer_arc =
+                ay + r > 0.0 ? arc_prefix([&](std::int32_t x) { return f.ax(x) + r > 0.0; }) : 0;
+            const double inner_r = std::max(r - f.width, 0.0);
+            const std::int32_t inner_arc =
+                f.width != 0.0 && (ay + f.width) + inner_r > 0.0
+                    ? arc_prefix([&](std::int32_t x) { return (f.ax(x) + f.width) + inner_r > 0.0; })
+                    : 0;
+            const std::int32_t cuts[4] = {0, std::min(outer_arc, inner_arc), std::max(outer_arc, inner_arc), n};
+            for (int piece = 0; piece < 3; ++piece) {
+                const std::int32_t end = cuts[piece + 1];
+                std::int32_t i = cuts[piece];
+                if (i >= end) continue;
+                Coverage cov = coverage(i);
+                while (i < end) {
+                    // The run of cov: i..same; `beyond` is the first column known not in it.
+                    std::int32_t same = i, beyond = end;
+                    Coverage next{};
+                    bool has_next = false;
+                    if (i + 1 < end) {
+                        next = coverage(i + 1);
+                        if (next == cov) {
+                            same = i + 1;
+                            if (coverage(end - 1) == cov) {
+                                same = end - 1;
+                            } else {
+                                beyond = end - 1;
+                                while (beyond - same > 1) {
+                                    const std::int32_t mid = same + (beyond - same) / 2;
+                                    (coverage(mid) == cov ? same : beyond) = mid;
+                                }
+                            }
+                        } else {
+                            has_next = true;
                         }
                     }
-                    covered(lo, hi);
+                    const Paint c = f.paint(cov);
+                    if (c.any()) emit(column(i), column(same), c);
+                    i = same + 1;
+                    if (i < end) cov = has_next ? next : coverage(i);
                 }
-                x = end;
             }
+            flush();
         }
         grow(drawn, first, last, y);
+        if (band && steps.complete) {
+            RowSteps& kept = bands[half];
+            std::copy(steps.step, steps.step + steps.count, kept.step);
+            kept.count = steps.count;
+            kept.first = first;
+            kept.last = last;
+            known[half] = true;
+        }
     }
     return drawn;
+}
+
+PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept {
+    return draw_rect(px, paint, clip, blend_opaque_run_plain);
 }
 
 }  // namespace zuvo::draw

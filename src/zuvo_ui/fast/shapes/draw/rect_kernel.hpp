@@ -50,6 +50,21 @@ struct RectPaint {
     bool blend = true;
 };
 
+// What blending a colour does to each byte of a pixel on a surface without
+// per-pixel alpha: byte b becomes min((add[b] + old * keep[b]) >> 8, 255).
+// The same for every pixel of a run that one colour covers alike.
+struct OpaqueBlend {
+    std::uint32_t add[4] = {0, 0, 0, 0};
+    std::uint32_t keep[4] = {0, 0, 0, 0};
+};
+
+// Blends `count` 4-byte pixels from `p` by `w`, exactly as one pixel at a
+// time does; the vector forms need every add[b] + 255 * keep[b] below 2^16.
+using OpaqueBlendRun = void (*)(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept;
+
+// The plain form: one byte at a time.
+void blend_opaque_run_plain(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept;
+
 // The pixels whose centres lie within half a pixel of the box, within `clip`:
 // no pixel outside can have coverage above 0.
 PixelBox candidate_pixels(const RectPaint& paint, PixelBox clip) noexcept;
@@ -59,6 +74,10 @@ PixelBox candidate_pixels(const RectPaint& paint, PixelBox clip) noexcept;
 // form evaluates every pixel; the fast form fills the runs that provably
 // share one result and is byte for byte the same.
 PixelBox draw_rect_plain(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept;
+// `blend_run` blends the runs of 4-byte pixels that a translucent colour
+// covers alike (the fast form's default is the best of this processor's).
+PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
+                   OpaqueBlendRun blend_run) noexcept;
 PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept;
 
 }  // namespace zuvo::draw
