@@ -52,7 +52,7 @@ constexpr const char* kRectDoc =
 
 PyMethodDef functions[] = {
     {"rect", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(rect)),
-     METH_VARARGS | METH_KEYWORDS, kRectDoc},
+     METH_FASTCALL | METH_KEYWORDS, kRectDoc},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -61,6 +61,9 @@ int traverse(PyObject* mod, visitproc visit, void* arg) {
     Py_VISIT(state->Surface);
     Py_VISIT(state->Color);
     Py_VISIT(state->Rect);
+    Py_VISIT(state->lock);
+    Py_VISIT(state->unlock);
+    Py_VISIT(state->no_args);
     return 0;
 }
 
@@ -69,6 +72,9 @@ int clear(PyObject* mod) {
     Py_CLEAR(state->Surface);
     Py_CLEAR(state->Color);
     Py_CLEAR(state->Rect);
+    Py_CLEAR(state->lock);
+    Py_CLEAR(state->unlock);
+    Py_CLEAR(state->no_args);
     return 0;
 }
 

@@ -43,6 +43,31 @@ bool layout_known(PyObject* surface_type) {
     return agree;
 }
 
+// A Rect as pygame lays it out (pgRectObject): the object's head, then x,
+// y, w, h as C ints.
+struct RectLayout {
+    PyObject_HEAD
+    int x, y, w, h;
+};
+
+// Whether Rects are laid out as RectLayout: Rects made by pygame read both
+// ways agree.  1 or 0; -1 with an error set.
+int rect_layout_known(PyObject* rect_type) {
+    if (!PyType_Check(rect_type) ||
+        reinterpret_cast<PyTypeObject*>(rect_type)->tp_basicsize < static_cast<Py_ssize_t>(sizeof(RectLayout))) {
+        return 0;
+    }
+    const int probes[2][4] = {{1, 2, 3, 4}, {-70000, 65537, 9, -2}};
+    for (const auto& v : probes) {
+        const Ref r = Ref::steal(PyObject_CallFunction(rect_type, "iiii", v[0], v[1], v[2], v[3]));
+        if (!r) return -1;
+        if (!Py_IS_TYPE(r.get(), reinterpret_cast<PyTypeObject*>(rect_type))) return 0;
+        const auto* layout = reinterpret_cast<const RectLayout*>(r.get());
+        if (layout->x != v[0] || layout->y != v[1] || layout->w != v[2] || layout->h != v[3]) return 0;
+    }
+    return 1;
+}
+
 }  // namespace
 
 int bind_pygame(PyObject* mod) {
@@ -62,6 +87,12 @@ int bind_pygame(PyObject* mod) {
     Ref rect = Ref::steal(PyObject_GetAttrString(pygame.get(), "Rect"));
     if (!rect) return -1;
     if (!layout_known(surface.get())) return -1;
+    Ref lock = Ref::steal(PyObject_GetAttrString(surface.get(), "lock"));
+    Ref unlock = Ref::steal(PyObject_GetAttrString(surface.get(), "unlock"));
+    Ref no_args = Ref::steal(PyTuple_New(0));
+    if (!lock || !unlock || !no_args) return -1;
+    const int rect_known = rect_layout_known(rect.get());
+    if (rect_known < 0) return -1;
     const Ref is_ce = Ref::steal(PyObject_GetAttrString(pygame.get(), "IS_CE"));
     if (!is_ce) PyErr_Clear();
     const int community = is_ce ? PyObject_IsTrue(is_ce.get()) : 0;
@@ -69,7 +100,11 @@ int bind_pygame(PyObject* mod) {
     state->Surface = surface.release();
     state->Color = color.release();
     state->Rect = rect.release();
+    state->lock = lock.release();
+    state->unlock = unlock.release();
+    state->no_args = no_args.release();
     state->community_edition = community == 1;
+    state->rect_layout_known = rect_known == 1;
     return 0;
 }
 
@@ -89,11 +124,9 @@ Ref method(PyObject* type, const char* name) {
 // (the methods of pygame's type, so a subclass's overrides never run).
 class SurfaceLock {
 public:
-    static std::optional<SurfaceLock> take(PyObject* surface_type, PyObject* surf) {
-        Ref unlock = method(surface_type, "unlock");
-        const Ref lock = method(surface_type, "lock");
-        if (!lock || !unlock || !call(lock.get(), surf)) return std::nullopt;
-        return SurfaceLock(std::move(unlock), surf);
+    static std::optional<SurfaceLock> take(const State& state, PyObject* surf) {
+        if (!call(state.lock, surf)) return std::nullopt;
+        return SurfaceLock(Ref::borrow(state.unlock), surf);
     }
     SurfaceLock(SurfaceLock&& other) noexcept
         : unlock_(std::move(other.unlock_)), surf_(std::exchange(other.surf_, nullptr)) {}
@@ -117,6 +150,20 @@ private:
 // A colour as pygame.draw.rect reads it: an int is a colour mapped for the
 // surface; anything else goes through pygame.Color.
 std::optional<Colour> colour_of(const State& state, PyObject* surf, PyObject* value) {
+    // An exact tuple of three or four exact ints within 0..255 is what
+    // pygame.Color makes of it (alpha 255 when left out), without calling it.
+    if (PyTuple_CheckExact(value) && (PyTuple_GET_SIZE(value) == 3 || PyTuple_GET_SIZE(value) == 4)) {
+        float channel[4] = {0, 0, 0, 255};
+        bool plain = true;
+        for (Py_ssize_t i = 0; plain && i < PyTuple_GET_SIZE(value); ++i) {
+            PyObject* item = PyTuple_GET_ITEM(value, i);
+            int overflow = 0;
+            const long v = PyLong_CheckExact(item) ? PyLong_AsLongAndOverflow(item, &overflow) : -1;
+            plain = overflow == 0 && v >= 0 && v <= 255;
+            channel[i] = static_cast<float>(v);
+        }
+        if (plain) return Colour{channel[0], channel[1], channel[2], channel[3]};
+    }
     Ref color;
     if (PyLong_Check(value)) {
         if (state.community_edition) {
@@ -183,7 +230,52 @@ bool numbers(PyObject* seq, Py_ssize_t count, double* out) {
 // What pygame takes as a rect: (x, y, w, h), ((x, y), (w, h)), a one-item
 // sequence of either, or an object whose `rect` attribute (or its result,
 // when callable) is one.
-std::optional<Box> box_of(PyObject* value, int depth = 0) {
+// Exact floats and ints are read without running any code; false for
+// anything else (and for ints beyond a double, which the general path maps).
+bool plain_number(PyObject* item, double& out) {
+    if (PyFloat_CheckExact(item)) {
+        out = PyFloat_AS_DOUBLE(item);
+        return true;
+    }
+    if (!PyLong_CheckExact(item)) return false;
+    out = PyLong_AsDouble(item);
+    if (out == -1.0 && PyErr_Occurred()) {
+        PyErr_Clear();
+        return false;
+    }
+    return true;
+}
+
+std::optional<Box> box_of(PyObject* value, int depth = 0);
+
+// pygame's own Rect (read in place) and an exact tuple or list of four plain
+// numbers, the common rects, or nothing.
+std::optional<Box> plain_box(const State& state, PyObject* value) {
+    if (state.rect_layout_known && Py_IS_TYPE(value, reinterpret_cast<PyTypeObject*>(state.Rect))) {
+        const auto* r = reinterpret_cast<const RectLayout*>(value);
+        return Box{static_cast<double>(r->x), static_cast<double>(r->y), static_cast<double>(r->w),
+                   static_cast<double>(r->h)};
+    }
+    PyObject* const* items = nullptr;
+    if (PyTuple_CheckExact(value) && PyTuple_GET_SIZE(value) == 4) {
+        items = &PyTuple_GET_ITEM(value, 0);
+    } else if (PyList_CheckExact(value) && PyList_GET_SIZE(value) == 4) {
+        items = &PyList_GET_ITEM(value, 0);
+    }
+    double v[4];
+    if (!items) return std::nullopt;
+    for (int i = 0; i < 4; ++i) {
+        if (!plain_number(items[i], v[i])) return std::nullopt;
+    }
+    return Box{v[0], v[1], v[2], v[3]};
+}
+
+std::optional<Box> box_of(const State& state, PyObject* value) {
+    if (const auto box = plain_box(state, value)) return box;
+    return box_of(value);
+}
+
+std::optional<Box> box_of(PyObject* value, int depth) {
     if (depth > 8) {
         raise_invalid_rect();
         return std::nullopt;
@@ -275,33 +367,108 @@ bool pixel_rows(const pygame_surface::SdlSurface& s, PixelRows& px) {
 
 Ref rect_result(const State& state, std::int32_t x, std::int32_t y, std::int32_t w,
                 std::int32_t h) {
+    if (state.rect_layout_known) {
+        // pygame's Rect() is (0, 0, 0, 0); its fields are then set in place.
+        auto* type = reinterpret_cast<PyTypeObject*>(state.Rect);
+        Ref rect = Ref::steal(type->tp_new(type, state.no_args, nullptr));
+        if (rect && Py_IS_TYPE(rect.get(), type)) {
+            auto* r = reinterpret_cast<RectLayout*>(rect.get());
+            r->x = x;
+            r->y = y;
+            r->w = w;
+            r->h = h;
+            return rect;
+        }
+        if (!rect) return rect;
+    }
     return Ref::steal(PyObject_CallFunction(state.Rect, "iiii", x, y, w, h));
 }
 
 std::int32_t position(double v) { return trunc_to_int32(v); }
 
-Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
-    static const char* keywords[] = {"surface",
-                                     "color",
-                                     "rect",
-                                     "width",
-                                     "border_radius",
-                                     "border_top_left_radius",
-                                     "border_top_right_radius",
-                                     "border_bottom_left_radius",
-                                     "border_bottom_right_radius",
-                                     "border_color",
-                                     "blend",
-                                     nullptr};
-    PyObject *surf, *color, *rect_value, *border_color = Py_None;
+// The parameters, in order; the first three are required, the last two
+// keyword-only.
+constexpr const char* kParams[] = {"surface",
+                                   "color",
+                                   "rect",
+                                   "width",
+                                   "border_radius",
+                                   "border_top_left_radius",
+                                   "border_top_right_radius",
+                                   "border_bottom_left_radius",
+                                   "border_bottom_right_radius",
+                                   "border_color",
+                                   "blend"};
+constexpr Py_ssize_t kParamCount = std::size(kParams);
+constexpr Py_ssize_t kRequired = 3;
+constexpr Py_ssize_t kPositional = 9;
+
+// The arguments of a vectorcall in parameter order (borrowed; null where not
+// given), with the messages PyArg_ParseTupleAndKeywords gives.
+bool parse(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+           std::array<PyObject*, kParamCount>& out) {
+    out.fill(nullptr);
+    if (nargs > kPositional) {
+        PyErr_Format(PyExc_TypeError, "rect() takes at most %d positional arguments (%zd given)",
+                     static_cast<int>(kPositional), nargs);
+        return false;
+    }
+    for (Py_ssize_t i = 0; i < nargs; ++i) out[static_cast<std::size_t>(i)] = args[i];
+    const Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+        PyObject* name = PyTuple_GET_ITEM(kwnames, k);
+        Py_ssize_t at = 0;
+        while (at < kParamCount && PyUnicode_CompareWithASCIIString(name, kParams[at]) != 0) ++at;
+        if (at == kParamCount) {
+            PyErr_Format(PyExc_TypeError, "'%S' is an invalid keyword argument for rect()", name);
+            return false;
+        }
+        if (at < nargs) {
+            PyErr_Format(PyExc_TypeError, "argument for rect() given by name ('%s') and position (%zd)",
+                         kParams[at], at + 1);
+            return false;
+        }
+        out[static_cast<std::size_t>(at)] = args[nargs + k];
+    }
+    for (Py_ssize_t i = 0; i < kRequired; ++i) {
+        if (!out[static_cast<std::size_t>(i)]) {
+            PyErr_Format(PyExc_TypeError, "rect() missing required argument '%s' (pos %zd)", kParams[i], i + 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+// A float argument as PyArg_Parse's "d" reads it; `value` stays when absent.
+bool float_arg(PyObject* arg, double& value) {
+    if (!arg) return true;
+    if (PyFloat_CheckExact(arg)) {
+        value = PyFloat_AS_DOUBLE(arg);
+        return true;
+    }
+    value = PyFloat_AsDouble(arg);
+    return !(value == -1.0 && PyErr_Occurred());
+}
+
+// Small draws keep the interpreter lock: releasing and taking it back costs
+// more than drawing them.
+constexpr std::int64_t kPixelsWorthReleasing = 32768;
+
+Ref draw(PyObject* mod, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    std::array<PyObject*, kParamCount> arg;
+    if (!parse(args, nargs, kwnames, arg)) return {};
+    PyObject *surf = arg[0], *color = arg[1], *rect_value = arg[2];
+    PyObject* border_color = arg[9] ? arg[9] : Py_None;
     double width = 0, border_radius = 0;
     double corner[4] = {-1, -1, -1, -1};  // top-left, top-right, bottom-left, bottom-right
+    if (!float_arg(arg[3], width) || !float_arg(arg[4], border_radius)) return {};
+    for (int i = 0; i < 4; ++i) {
+        if (!float_arg(arg[5 + static_cast<std::size_t>(i)], corner[i])) return {};
+    }
     int blend = 1;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OOO|dddddd$Op:rect",
-                                     const_cast<char**>(keywords), &surf, &color, &rect_value,
-                                     &width, &border_radius, &corner[0], &corner[1], &corner[2],
-                                     &corner[3], &border_color, &blend)) {
-        return {};
+    if (arg[10]) {
+        blend = PyObject_IsTrue(arg[10]);
+        if (blend < 0) return {};
     }
     const State& state = *state_of(mod);
     if (!PyObject_TypeCheck(surf, reinterpret_cast<PyTypeObject*>(state.Surface))) {
@@ -313,7 +480,7 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
     // caller's code, which may re-initialise the surface.
     const auto fill = colour_of(state, surf, color);
     if (!fill) return {};
-    const auto box = box_of(rect_value);
+    const auto box = box_of(state, rect_value);
     if (!box) return {};
     std::optional<Colour> border;
     if (border_color != Py_None) {
@@ -357,7 +524,7 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
         paint.ring = *fill;
     }
 
-    auto lock = SurfaceLock::take(state.Surface, surf);
+    auto lock = SurfaceLock::take(state, surf);
     if (!lock) return {};
     // Read after the lock, with no Python code run since.
     const pygame_surface::SdlSurface* s = pygame_surface::sdl_surface(surf);
@@ -372,8 +539,11 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
                         static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{c.x} + c.w, s->w)),
                         static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{c.y} + c.h, s->h))};
     PixelBox drawn;
-    {
+    const PixelBox candidates = candidate_pixels(paint, clip);
+    if (std::int64_t{candidates.x1 - candidates.x0} * (candidates.y1 - candidates.y0) >= kPixelsWorthReleasing) {
         ReleaseGil unlocked;
+        drawn = draw_rect(px, paint, clip);
+    } else {
         drawn = draw_rect(px, paint, clip);
     }
     if (!lock->release()) return {};
@@ -384,8 +554,8 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
 
 }  // namespace
 
-PyObject* rect(PyObject* mod, PyObject* args, PyObject* kwargs) {
-    Ref result = draw(mod, args, kwargs);
+PyObject* rect(PyObject* mod, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Ref result = draw(mod, args, nargs, kwnames);
     return result.release();
 }
 
