@@ -14,7 +14,7 @@
 #include "../../support/numeric.hpp"
 #include "../../support/pygame_surface.hpp"
 #include "../../support/ref.hpp"
-#include "rect_kernel.hpp"
+#include "../curvix/kernels/draw_rect.hpp"
 
 namespace zuvo::draw {
 

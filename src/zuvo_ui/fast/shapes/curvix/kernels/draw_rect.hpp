@@ -33,7 +33,9 @@ struct Colour {
 // Half-open rectangle of pixels; empty when x0 >= x1 or y0 >= y1.
 struct PixelBox {
     std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    bool empty() const noexcept { return x0 >= x1 || y0 >= y1; }
+    // Not inline: the instruction-set units include this header (through
+    // evaluators.hpp) and must share no inline code with the others.
+    bool empty() const noexcept;
 };
 
 // What to draw.  The box [x0, x1] x [y0, y1] is normalised, its coordinates

@@ -1,12 +1,16 @@
-#include "rect_kernel.hpp"
+#include "draw_rect.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "../../support/numeric.hpp"
+#include "../../../support/numeric.hpp"
+#include "evaluators.hpp"
 
 namespace zuvo::draw {
+
+bool PixelBox::empty() const noexcept { return x0 >= x1 || y0 >= y1; }
+
 namespace {
 
 // The rounded box's signed distance from the offsets of a pixel centre
@@ -90,7 +94,7 @@ struct Shade {
 
 // The weights that blend a colour over the bytes of a pixel without per-pixel
 // alpha: byte b becomes min((add[b] + old * keep[b]) >> 8, 255) (see
-// rect_kernel.hpp).  8-bit fixed point: the source premultiplied by its
+// draw_rect.hpp).  8-bit fixed point: the source premultiplied by its
 // coverage and alpha, and what stays of the old colour, each rounded to
 // 1/256, are within half a unit of the exact "over" together.
 // False when the colour covers nothing (the pixel is left as it is).
@@ -380,6 +384,10 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
     RowSteps bands[2];  // the top half's band, the bottom half's
     bool known[2] = {false, false};
     RowSteps steps;  // the row being walked
+    struct ArcPrefixes {
+        std::int32_t outer = -1, inner = -1;  // -1: not found yet
+    };
+    ArcPrefixes arcs[4];  // by quadrant, clockwise from the top-left
     for (std::int32_t y = box.y0; y < box.y1; ++y) {
         const double ay = f.ay(y);
         const bool top = f.top(y);
@@ -429,6 +437,9 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
             // every operation of both distances is monotone, so neither
             // coverage falls, and the columns sharing a coverage pair with
             // the piece's first one are a prefix of it, found by bisection.
+            // Where the walk leaves an arc depends on the column and radius
+            // alone: found once per quadrant, by bisection.
+            const int quadrant = top ? side : 3 - side;
             const auto arc_prefix = [&](auto on_arc) {  // columns before the first off the arc
                 std::int32_t on = 0, off = n;
                 if (n == 0 || !on_arc(column(0))) return 0;
@@ -438,13 +449,17 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
                 }
                 return off;
             };
-            const std::int32_t outer_arc =
-                ay + r > 0.0 ? arc_prefix([&](std::int32_t x) { return f.ax(x) + r > 0.0; }) : 0;
             const double inner_r = std::max(r - f.width, 0.0);
+            if (arcs[quadrant].outer < 0) {
+                arcs[quadrant].outer = arc_prefix([&](std::int32_t x) { return f.ax(x) + r > 0.0; });
+                arcs[quadrant].inner =
+                    f.width != 0.0
+                        ? arc_prefix([&](std::int32_t x) { return (f.ax(x) + f.width) + inner_r > 0.0; })
+                        : 0;
+            }
+            const std::int32_t outer_arc = ay + r > 0.0 ? arcs[quadrant].outer : 0;
             const std::int32_t inner_arc =
-                f.width != 0.0 && (ay + f.width) + inner_r > 0.0
-                    ? arc_prefix([&](std::int32_t x) { return (f.ax(x) + f.width) + inner_r > 0.0; })
-                    : 0;
+                f.width != 0.0 && (ay + f.width) + inner_r > 0.0 ? arcs[quadrant].inner : 0;
             const std::int32_t cuts[4] = {0, std::min(outer_arc, inner_arc), std::max(outer_arc, inner_arc), n};
             for (int piece = 0; piece < 3; ++piece) {
                 const std::int32_t end = cuts[piece + 1];
@@ -495,7 +510,11 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
 }
 
 PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept {
-    return draw_rect(px, paint, clip, blend_opaque_run_plain);
+    static const OpaqueBlendRun best = [] {
+        const OpaqueBlendRun run = curvix::evaluators_of(curvix::best_kernel_path()).draw_blend_run;
+        return run ? run : blend_opaque_run_plain;
+    }();
+    return draw_rect(px, paint, clip, best);
 }
 
 }  // namespace zuvo::draw
