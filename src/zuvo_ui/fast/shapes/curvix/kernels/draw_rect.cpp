@@ -194,7 +194,10 @@ void fill_pixels_of(std::uint8_t* p, std::int32_t count, const std::uint8_t* one
 
 void fill_pixels(std::uint8_t* p, std::int32_t count, const std::uint8_t* one, std::int32_t bytes) noexcept {
     if (bytes == 4) {
-        fill_pixels_of<4>(p, count, one);
+        // One word stored again and again: the compiler's vector stores.
+        std::uint32_t word;
+        std::memcpy(&word, one, 4);
+        for (std::int32_t i = 0; i < count; ++i) std::memcpy(p + 4 * static_cast<std::size_t>(i), &word, 4);
     } else {
         fill_pixels_of<3>(p, count, one);
     }
