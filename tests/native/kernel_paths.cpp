@@ -871,6 +871,32 @@ void check_draw(DrawChecks& checks) {
             checks.run(layout, w, h, n % 3 * 4 + 1, p, clip, rng, "chosen case " + std::to_string(n));
         }
     }
+    // Boxes whose columns mirror about their centre (integer and half-integer
+    // edges) with one radius per half, whose right halves are painted as the
+    // left ones mirrored, and boxes just off that symmetry.
+    for (const DrawLayout& layout : kDrawLayouts) {
+        for (int n = 0; n < 24; ++n) {
+            RectPaint p;
+            const std::int32_t w = 20 + 7 * n, h = 17 + n;
+            const double offset = n % 4 == 0 ? 0.0 : n % 4 == 1 ? 0.5 : n % 4 == 2 ? 0.25 : 1e-9;
+            p.x0 = 2 + offset;
+            p.x1 = w - 3 + offset * (n % 8 < 4 ? 1 : -1);
+            p.y0 = 1.5;
+            p.y1 = h - 2;
+            const double half = std::min(p.x1 - p.x0, p.y1 - p.y0) / 2;
+            const double r = std::min(half, 1.5 * (n % 7));
+            p.radius[0] = p.radius[1] = r;
+            p.radius[2] = p.radius[3] = n % 3 == 0 ? r : std::min(half, r + 2);
+            if (n % 5 == 4) p.radius[1] = std::min(half, r + 1);
+            p.width = n % 3 == 1 ? std::min(1.0 + 0.5 * (n % 4), half / 2) : 0.0;
+            p.ring = {200, static_cast<float>(11 * n), 40, static_cast<float>(n % 2 ? 255 : 128)};
+            p.inside = {10, 250, static_cast<float>(5 * n), 200};
+            p.has_inside = n % 6 == 1;
+            p.blend = n % 5 != 2;
+            const PixelBox clip = n % 6 == 5 ? PixelBox{4, 0, w, h} : PixelBox{0, 0, w, h};
+            checks.run(layout, w, h, n % 5, p, clip, rng, "mirrored case " + std::to_string(n));
+        }
+    }
     checks.runs(rng);
 }
 

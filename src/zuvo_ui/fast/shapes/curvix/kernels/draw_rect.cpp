@@ -384,6 +384,14 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
     PixelBox drawn;
     if (box.empty()) return drawn;
     const std::int32_t middle = middle_column(f, box.x0, box.x1);
+    // Columns x and mirror - x have the same ax to the bit when the box's
+    // centre is halfway between them: x + 0.5 - cx and mirror - x + 0.5 - cx
+    // are then exact negatives (every operand is exact below 2^40), and
+    // rounding keeps their magnitudes equal.  With equal halves and equal
+    // radii a row's right half is then painted as its left half mirrored.
+    const std::int64_t mirror = std::int64_t{box.x0} + box.x1 - 1;
+    const bool mirrored_columns = middle - box.x0 == box.x1 - middle && std::fabs(f.cx) < 0x1p40 &&
+                                  static_cast<double>(mirror) == 2.0 * f.cx - 1.0;
     RowSteps bands[2];  // the top half's band, the bottom half's
     bool known[2] = {false, false};
     RowSteps steps;  // the row being walked
@@ -429,6 +437,19 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
         };
         const HalfRow halves[2] = {{box.x0, middle, 1}, {box.x1 - 1, middle - 1, -1}};
         for (int side = 0; side < 2; ++side) {
+            if (side == 1 && mirrored_columns && radius[0] == radius[1] && steps.complete) {
+                const int left_steps = steps.count;  // all of the left half's
+                for (int k = 0; k < left_steps; ++k) {
+                    Step m = steps.step[k];
+                    m.lo = static_cast<std::int32_t>(mirror - steps.step[k].hi);
+                    m.hi = static_cast<std::int32_t>(mirror - steps.step[k].lo);
+                    painter.paint(y, m);
+                    steps.add(m);
+                    first = std::min(first, m.lo);
+                    last = std::max(last, m.hi + 1);
+                }
+                break;
+            }
             const HalfRow h = halves[side];
             const double r = radius[side];
             const std::int32_t n = (h.to - h.from) * h.step;  // columns walked
