@@ -871,9 +871,10 @@ void check_draw(DrawChecks& checks) {
             checks.run(layout, w, h, n % 3 * 4 + 1, p, clip, rng, "chosen case " + std::to_string(n));
         }
     }
-    // Boxes whose columns mirror about their centre (integer and half-integer
-    // edges) with one radius per half, whose right halves are painted as the
-    // left ones mirrored, and boxes just off that symmetry.
+    // Boxes whose columns and rows mirror about their centre (integer and
+    // half-integer edges) with equal radii, whose right halves and lower rows
+    // are painted as the left halves and upper rows mirrored, and boxes just
+    // off that symmetry.
     for (const DrawLayout& layout : kDrawLayouts) {
         for (int n = 0; n < 24; ++n) {
             RectPaint p;
@@ -881,8 +882,8 @@ void check_draw(DrawChecks& checks) {
             const double offset = n % 4 == 0 ? 0.0 : n % 4 == 1 ? 0.5 : n % 4 == 2 ? 0.25 : 1e-9;
             p.x0 = 2 + offset;
             p.x1 = w - 3 + offset * (n % 8 < 4 ? 1 : -1);
-            p.y0 = 1.5;
-            p.y1 = h - 2;
+            p.y0 = n % 2 ? 1.5 : 1.0;  // rows mirrored too
+            p.y1 = (n % 2 ? h - 1.5 : h - 2.0) + (n % 12 == 10 ? 0.25 : 0.0);
             const double half = std::min(p.x1 - p.x0, p.y1 - p.y0) / 2;
             const double r = std::min(half, 1.5 * (n % 7));
             p.radius[0] = p.radius[1] = r;

@@ -215,7 +215,8 @@ void grow(PixelBox& box, std::int32_t x0, std::int32_t x1, std::int32_t y) noexc
     }
     box.x0 = std::min(box.x0, x0);
     box.x1 = std::max(box.x1, x1);
-    box.y1 = y + 1;
+    box.y0 = std::min(box.y0, y);
+    box.y1 = std::max(box.y1, y + 1);
 }
 
 // Columns [begin, end) of one row that share a quadrant, walked from the
@@ -238,6 +239,14 @@ std::int32_t middle_column(const Frame& f, std::int32_t lo, std::int32_t hi) noe
     std::int32_t m = ceil_clamped(f.cx - 0.5, lo, hi);
     while (m > lo && !f.left(m - 1)) --m;
     while (m < hi && f.left(m)) ++m;
+    return m;
+}
+
+// The first row of [lo, hi) whose centre is not above the box centre.
+std::int32_t middle_row_of(const Frame& f, std::int32_t lo, std::int32_t hi) noexcept {
+    std::int32_t m = ceil_clamped(f.cy - 0.5, lo, hi);
+    while (m > lo && !f.top(m - 1)) --m;
+    while (m < hi && f.top(m)) ++m;
     return m;
 }
 
@@ -399,7 +408,8 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
         std::int32_t outer = -1, inner = -1;  // -1: not found yet
     };
     ArcPrefixes arcs[4];  // by quadrant, clockwise from the top-left
-    for (std::int32_t y = box.y0; y < box.y1; ++y) {
+    // Paints row y; returns its steps (complete, or not all kept).
+    const auto row = [&](std::int32_t y) -> const RowSteps& {
         const double ay = f.ay(y);
         const bool top = f.top(y);
         const double radius[2] = {paint.radius[top ? 0 : 3], paint.radius[top ? 1 : 2]};
@@ -409,7 +419,7 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
             const RowSteps& steps = bands[half];
             for (int i = 0; i < steps.count; ++i) painter.paint(y, steps.step[i]);
             grow(drawn, steps.first, steps.last, y);
-            continue;
+            return steps;
         }
         steps.restart();
         std::int32_t first = box.x1, last = box.x0;
@@ -529,6 +539,31 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
             kept.last = last;
             known[half] = true;
         }
+        steps.first = first;
+        steps.last = last;
+        return steps;
+    };
+    // Rows y and y0 + y1 - 1 - y mirror each other as columns do (above);
+    // with equal radii above and below, the lower row repeats the upper
+    // one's steps.
+    const std::int32_t middle_row = middle_row_of(f, box.y0, box.y1);
+    const std::int64_t flip = std::int64_t{box.y0} + box.y1 - 1;
+    const bool mirrored_rows = middle_row - box.y0 == box.y1 - middle_row && std::fabs(f.cy) < 0x1p40 &&
+                               static_cast<double>(flip) == 2.0 * f.cy - 1.0 &&
+                               paint.radius[0] == paint.radius[3] && paint.radius[1] == paint.radius[2];
+    if (!mirrored_rows) {
+        for (std::int32_t y = box.y0; y < box.y1; ++y) row(y);
+        return drawn;
+    }
+    for (std::int32_t y = box.y0; y < middle_row; ++y) {
+        const RowSteps& upper = row(y);
+        const auto lower = static_cast<std::int32_t>(flip - y);
+        if (!upper.complete) {
+            row(lower);
+            continue;
+        }
+        for (int i = 0; i < upper.count; ++i) painter.paint(lower, upper.step[i]);
+        grow(drawn, upper.first, upper.last, lower);
     }
     return drawn;
 }
