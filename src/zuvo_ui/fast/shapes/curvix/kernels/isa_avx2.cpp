@@ -23,7 +23,6 @@ struct Avx2 {
     using I = std::int32_t __attribute__((vector_size(32)));
     using U = std::uint32_t __attribute__((vector_size(32)));
     using D = double __attribute__((vector_size(32)));
-    using Half = std::uint8_t __attribute__((vector_size(16)));
     using Wide = std::uint16_t __attribute__((vector_size(32)));
 
     static I iota() { return I{0, 1, 2, 3, 4, 5, 6, 7}; }

@@ -24,7 +24,6 @@ struct Neon {
     using I = std::int32_t __attribute__((vector_size(16)));
     using U = std::uint32_t __attribute__((vector_size(16)));
     using D = double __attribute__((vector_size(16)));
-    using Half = std::uint8_t __attribute__((vector_size(8)));
     using Wide = std::uint16_t __attribute__((vector_size(16)));
     using L = std::int64_t __attribute__((vector_size(16)));
 
