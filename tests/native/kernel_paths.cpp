@@ -817,6 +817,40 @@ public:
         }
     }
 
+    // Rows closer than a row's pixels (pitch below width * bytes): the
+    // fast form must fall back to the plain one's order of writes.
+    void overlapping_rows(Rng& rng) {
+        for (int n = 0; n < 40; ++n) {
+            const DrawLayout& layout = kDrawLayouts[static_cast<std::size_t>(n) % std::size(kDrawLayouts)];
+            const std::int32_t w = 30, h = 12, pitch = (w - 6) * layout.bytes_per_pixel - 1 - n % 7;
+            Bytes before(static_cast<std::size_t>(pitch) * (h - 1) + static_cast<std::size_t>(w * layout.bytes_per_pixel));
+            for (auto& b : before) b = rng.byte();
+            PixelRows px{nullptr, w, h, pitch, layout.bytes_per_pixel, layout.red, layout.green,
+                         layout.blue, layout.alpha, layout.unused};
+            RectPaint paint = random_paint(rng, w, h);
+            if (n % 2 == 0) {  // a box whose lower rows the fast form would mirror
+                paint.x0 = 2;
+                paint.x1 = w - 2;
+                paint.y0 = 1;
+                paint.y1 = h - 1;
+                for (double& r : paint.radius) r = 3;
+                paint.width = n % 4 == 0 ? 0.0 : 1.5;
+            }
+            Bytes plain = before;
+            px.base = plain.data();
+            draw_rect_plain(px, paint, {0, 0, w, h});
+            for (DrawPath& p : paths_) {
+                Bytes got = before;
+                px.base = got.data();
+                draw_rect(px, paint, {0, 0, w, h}, p.run);
+                ++p.cases;
+                if (!report_.check(got == plain, "draw, " + p.name + ": overlapping rows on " + layout.name)) {
+                    ++p.failed;
+                }
+            }
+        }
+    }
+
     void print() const {
         std::printf("draw kernel, each path against the plain form (%ld buffers, %ld changed by it):\n",
                     buffers_, changed_);
@@ -899,6 +933,7 @@ void check_draw(DrawChecks& checks) {
         }
     }
     checks.runs(rng);
+    checks.overlapping_rows(rng);
 }
 
 }  // namespace draw_checks

@@ -388,6 +388,12 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
                    OpaqueBlendRun blend_run) noexcept {
     const Frame f(paint);
     const Shade shade(paint);
+    // The runs and the mirrored rows write in another order than the plain
+    // form, so they need rows that do not overlap and whole pixels.
+    if ((px.bytes_per_pixel != 3 && px.bytes_per_pixel != 4) ||
+        px.pitch < static_cast<std::ptrdiff_t>(px.width) * px.bytes_per_pixel) {
+        return draw_rect_plain(px, paint, clip);
+    }
     RowPainter painter(px, shade, blend_run);
     const PixelBox box = candidate_pixels(paint, clip);
     PixelBox drawn;

@@ -6,6 +6,12 @@
 // rounded box at the centre; the corner radius is the one of the quadrant the
 // centre lies in.  A stroke is the ring between the box and the box inset by
 // its width (radii max(r - width, 0)): clamp(outer - inner, 0, 1).
+//
+// Blending onto pixels with per-pixel alpha is "over" in single precision;
+// onto pixels without, it is the same "over" in 8-bit fixed point
+// (OpaqueBlend below): the premultiplied source and the share of the old
+// colour kept, each rounded to 1/256, are together within half a unit of the
+// exact value, so every byte is within one unit of it.
 #pragma once
 
 #include <cstddef>
