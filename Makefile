@@ -151,10 +151,11 @@ test-pygame-ce: build
 
 # The kernels' own test program (tests/native/), C++ with no Python: every path
 # of the outline transform against the scalar kernel, byte for byte, plus the
-# other kernels on odd layouts.  NATIVE_CXX compiles it into NATIVE_OUT and
+# other kernels on odd layouts and the draw kernel against its plain form.  NATIVE_CXX compiles it into NATIVE_OUT and
 # NATIVE_RUN (empty, or an emulator) runs it with NATIVE_ARGS; the targets below
 # set them.  The cross and clang builds must also reproduce the host build's
-# scalar kernel outputs: its digest is passed to them with --digest.
+# scalar kernel outputs: its digests (the curvix kernels', the draw kernel's,
+# as KERNELS-DRAW) are passed to them with --digest.
 KERNEL_DIR := src/zuvo_ui/fast/shapes/curvix/kernels
 # The kernel sources are those kernels.cmake lists, one file name per line.
 KERNEL_SOURCES := $(addprefix $(KERNEL_DIR)/,$(shell sed -n 's/^ *\([a-z0-9_]*\.cpp\) *$$/\1/p' $(KERNEL_DIR)/kernels.cmake))

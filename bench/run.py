@@ -19,12 +19,24 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import pygame  # noqa: E402
 
+import cases_draw  # noqa: E402
 import cases_shapes  # noqa: E402
 import cases_panelix  # noqa: E402
 import cases_transforms  # noqa: E402
 from harness import measure, table  # noqa: E402
 
-SUITES = [cases_shapes, cases_transforms, cases_panelix]
+SUITES = [cases_shapes, cases_transforms, cases_panelix, cases_draw]
+
+
+def processor_name():
+    """The processor's model name (Linux), else what platform says."""
+    try:
+        for line in pathlib.Path("/proc/cpuinfo").read_text().splitlines():
+            if line.startswith("model name"):
+                return line.split(":", 1)[1].strip()
+    except OSError:
+        pass
+    return platform.processor() or platform.machine()
 
 
 def main():
@@ -44,12 +56,13 @@ def main():
                 print("measured: %s" % case.name, file=sys.stderr)
     print(table(results))
     load_after = os.getloadavg()
-    print("\n%s %s (SDL %s), CPython %s; load average (1, 5, 15 min) %s before, %s after"
+    print("\nprocessor: %s" % processor_name())
+    print("%s %s (SDL %s), CPython %s; load average (1, 5, 15 min) %s before, %s after"
           % ("pygame-ce" if getattr(pygame, "IS_CE", False) else "pygame", pygame.version.ver,
              ".".join(map(str, pygame.get_sdl_version())), platform.python_version(),
              "%.2f %.2f %.2f" % load_before, "%.2f %.2f %.2f" % load_after))
     machine = {"python": platform.python_version(), "machine": platform.machine(),
-               "processor": platform.processor(), "cpus": os.cpu_count(),
+               "processor": processor_name(), "cpus": os.cpu_count(),
                "pygame": pygame.version.ver, "pygame_ce": bool(getattr(pygame, "IS_CE", False)),
                "load_before": load_before, "load_after": load_after}
     payload = {"machine": machine,

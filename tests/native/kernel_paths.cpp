@@ -18,6 +18,13 @@
 // into one digest, which `--digest HEX` holds against another build's
 // (`--digest-only` prints it and skips the paths).
 //
+// The draw kernel (rounded rectangles drawn onto 24- and 32-bit pixels) runs
+// its fast form on every path against its plain per-pixel form, byte for
+// byte over whole buffers (padding and the pixels outside the clip box
+// included), on seeded random cases over every pixel layout it draws on; its
+// plain outputs go into a digest of their own, so the existing kernels'
+// digest stays what it was.  `--digest` takes both as "KERNELS-DRAW".
+//
 // Prints one line per path with its case count and ends with the line
 // "N passed, M failed"; exits with 1 on any failure.
 
@@ -32,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/draw_rect.hpp"
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/fast.hpp"
 
 namespace {
@@ -644,6 +652,291 @@ private:
     std::vector<PathUnderTest> filled_paths_, outlined_paths_, corner_paths_;
 };
 
+
+// --- the draw kernel --------------------------------------------------------------
+
+namespace draw_checks {
+
+using namespace zuvo::draw;
+
+// Coordinates in double precision, unlike the other kernels' Rng.
+class Rng {  // splitmix64
+public:
+    explicit Rng(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
+    bool chance(double p) { return static_cast<double>(next() >> 11) * 0x1p-53 < p; }
+    double uniform(double lo, double hi) {
+        return lo + (hi - lo) * (static_cast<double>(next() >> 11) * 0x1p-53);
+    }
+    std::uint8_t byte() { return static_cast<std::uint8_t>(next() >> 56); }
+
+private:
+    std::uint64_t state_;
+};
+
+struct DrawLayout {
+    const char* name;
+    std::int32_t bytes_per_pixel, red, green, blue, alpha, unused;
+};
+
+constexpr DrawLayout kDrawLayouts[] = {
+    {"BGRA", 4, 2, 1, 0, 3, -1}, {"RGBA", 4, 0, 1, 2, 3, -1}, {"ARGB", 4, 1, 2, 3, 0, -1},
+    {"BGRX", 4, 2, 1, 0, -1, 3}, {"XRGB", 4, 1, 2, 3, -1, 0}, {"BGR", 3, 2, 1, 0, -1, -1},
+    {"RGB", 3, 0, 1, 2, -1, -1},
+};
+
+Colour random_colour(Rng& rng) {
+    const auto channel = [&] { return static_cast<float>(rng.chance(0.2) ? 255 * rng.below(2) : rng.byte()); };
+    return {channel(), channel(), channel(), channel()};
+}
+
+RectPaint random_paint(Rng& rng, std::int32_t w, std::int32_t h) {
+    RectPaint p;
+    const auto coordinate = [&](std::int32_t extent) {
+        if (rng.chance(0.03)) return (rng.chance(0.5) ? -1 : 1) * std::pow(10.0, rng.uniform(4, 300));
+        const double v = rng.uniform(-0.3 * extent, 1.3 * extent);
+        return rng.chance(0.3) ? std::round(v) : v;
+    };
+    p.x0 = coordinate(w);
+    p.x1 = coordinate(w);
+    p.y0 = coordinate(h);
+    p.y1 = coordinate(h);
+    if (p.x0 > p.x1) std::swap(p.x0, p.x1);
+    if (p.y0 > p.y1) std::swap(p.y0, p.y1);
+    const double half = std::min(p.x1 - p.x0, p.y1 - p.y0) / 2;
+    for (double& r : p.radius) {
+        r = rng.chance(0.2) ? 0.0 : rng.uniform(0, half);
+        if (rng.chance(0.1)) r = half;
+    }
+    if (rng.chance(0.6) && half > 0) {
+        p.width = rng.uniform(0.05, half);
+        if (rng.chance(0.3)) p.width = std::round(p.width) > 0 ? std::round(p.width) : p.width;
+        if (!(p.width < half)) p.width = 0;
+    }
+    p.ring = random_colour(rng);
+    p.inside = random_colour(rng);
+    p.has_inside = p.width > 0 && rng.chance(0.5);
+    p.blend = rng.chance(0.7);
+    return p;
+}
+
+struct DrawPath {
+    std::string name;
+    OpaqueBlendRun run;
+    long cases = 0, failed = 0;
+};
+
+// The fast form with the plain run blend (the portable path), then with each
+// available instruction set's.
+std::vector<DrawPath> draw_paths() {
+    std::vector<DrawPath> out = {{"scalar+runs", blend_opaque_run_plain}};
+    const std::pair<const char*, KernelPath> named[] = {
+        {"sse2+runs", KernelPath::sse2}, {"avx2+runs", KernelPath::avx2}, {"neon+runs", KernelPath::neon}};
+    for (const auto& [name, path] : named) {
+        if (!kernel_path_available(path)) continue;
+        const OpaqueBlendRun run = evaluators_of(path).draw_blend_run;
+        if (run) out.push_back({name, run});
+    }
+    return out;
+}
+
+bool same_box(PixelBox a, PixelBox b) { return a.x0 == b.x0 && a.x1 == b.x1 && a.y0 == b.y0 && a.y1 == b.y1; }
+
+class DrawChecks {
+public:
+    DrawChecks(Report& report, Digest& digest) : report_(report), digest_(digest), paths_(draw_paths()) {}
+
+    // One case: the plain form on one copy, each path's fast form on others.
+    void run(const DrawLayout& layout, std::int32_t w, std::int32_t h, std::int32_t padding,
+             const RectPaint& paint, PixelBox clip, Rng& rng, const std::string& what) {
+        const std::int32_t pitch = w * layout.bytes_per_pixel + padding;
+        Bytes before(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(h));
+        for (auto& b : before) b = rng.byte();
+        PixelRows px{nullptr, w, h, pitch, layout.bytes_per_pixel, layout.red, layout.green,
+                     layout.blue, layout.alpha, layout.unused};
+        Bytes plain = before;
+        px.base = plain.data();
+        const PixelBox plain_box = draw_rect_plain(px, paint, clip);
+        digest_.add(plain);
+        ++buffers_;
+        if (plain != before) ++changed_;
+        bool outside_kept = true;
+        for (std::int32_t y = 0; y < h; ++y) {
+            for (std::int32_t i = 0; i < pitch; ++i) {
+                const std::int32_t x = i / layout.bytes_per_pixel;
+                const bool inside = x < w && x >= clip.x0 && x < clip.x1 && y >= clip.y0 && y < clip.y1 &&
+                                    x >= plain_box.x0 && x < plain_box.x1 && y >= plain_box.y0 &&
+                                    y < plain_box.y1;
+                const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch) +
+                                       static_cast<std::size_t>(i);
+                if (!inside && plain[at] != before[at]) outside_kept = false;
+            }
+        }
+        const std::string where = std::string(" on ") + layout.name + ", " + what;
+        report_.check(outside_kept, "draw: the plain form changed bytes outside the clip and drawn box" + where);
+        for (DrawPath& p : paths_) {
+            Bytes got = before;
+            px.base = got.data();
+            const PixelBox box = draw_rect(px, paint, clip, p.run);
+            ++p.cases;
+            const bool ok = got == plain && same_box(box, plain_box);
+            if (!report_.check(ok, "draw, " + p.name + ": differs from the plain form" + where)) ++p.failed;
+        }
+    }
+
+    // The run blends alone, on every count up to three vectors of AVX2 and
+    // weights up to the 16-bit limit, against one pixel at a time.
+    void runs(Rng& rng) {
+        for (int n = 0; n < 400; ++n) {
+            OpaqueBlend w;
+            for (int b = 0; b < 4; ++b) {
+                w.keep[b] = static_cast<std::uint32_t>(rng.chance(0.1) ? 256 * rng.below(2) : rng.below(257));
+                const std::uint32_t limit = 0xFFFFu - 255u * w.keep[b];
+                w.add[b] = rng.chance(0.1) ? limit : static_cast<std::uint32_t>(rng.next() % (limit + 1));
+            }
+            const std::int32_t count = 1 + n % 40;
+            Bytes before(static_cast<std::size_t>(count) * 4 + 8);
+            for (auto& b : before) b = rng.byte();
+            Bytes expected = before;
+            for (std::int32_t i = 0; i < count; ++i) blend_opaque_run_plain(expected.data() + 4 + 4 * i, 1, w);
+            for (DrawPath& p : paths_) {
+                Bytes got = before;
+                p.run(got.data() + 4, count, w);
+                ++p.cases;
+                if (!report_.check(got == expected, "draw, " + p.name + ": run blend of " +
+                                                        std::to_string(count) + " pixels")) {
+                    ++p.failed;
+                }
+            }
+        }
+    }
+
+    // Rows closer than a row's pixels (pitch below width * bytes): the
+    // fast form must fall back to the plain one's order of writes.
+    void overlapping_rows(Rng& rng) {
+        for (int n = 0; n < 40; ++n) {
+            const DrawLayout& layout = kDrawLayouts[static_cast<std::size_t>(n) % std::size(kDrawLayouts)];
+            const std::int32_t w = 30, h = 12, pitch = (w - 6) * layout.bytes_per_pixel - 1 - n % 7;
+            Bytes before(static_cast<std::size_t>(pitch) * (h - 1) + static_cast<std::size_t>(w * layout.bytes_per_pixel));
+            for (auto& b : before) b = rng.byte();
+            PixelRows px{nullptr, w, h, pitch, layout.bytes_per_pixel, layout.red, layout.green,
+                         layout.blue, layout.alpha, layout.unused};
+            RectPaint paint = random_paint(rng, w, h);
+            if (n % 2 == 0) {  // a box whose lower rows the fast form would mirror
+                paint.x0 = 2;
+                paint.x1 = w - 2;
+                paint.y0 = 1;
+                paint.y1 = h - 1;
+                for (double& r : paint.radius) r = 3;
+                paint.width = n % 4 == 0 ? 0.0 : 1.5;
+            }
+            Bytes plain = before;
+            px.base = plain.data();
+            draw_rect_plain(px, paint, {0, 0, w, h});
+            for (DrawPath& p : paths_) {
+                Bytes got = before;
+                px.base = got.data();
+                draw_rect(px, paint, {0, 0, w, h}, p.run);
+                ++p.cases;
+                if (!report_.check(got == plain, "draw, " + p.name + ": overlapping rows on " + layout.name)) {
+                    ++p.failed;
+                }
+            }
+        }
+    }
+
+    void print() const {
+        std::printf("draw kernel, each path against the plain form (%ld buffers, %ld changed by it):\n",
+                    buffers_, changed_);
+        for (const DrawPath& p : paths_) {
+            std::printf("  %s: %ld cases, %ld failed\n", p.name.c_str(), p.cases, p.failed);
+        }
+    }
+    long buffers() const { return buffers_; }
+    long changed() const { return changed_; }
+
+private:
+    Report& report_;
+    Digest& digest_;
+    std::vector<DrawPath> paths_;
+    long buffers_ = 0, changed_ = 0;
+};
+
+// Seeded random cases over every layout, then chosen ones: translucent
+// colours over long rows (the vector blends), huge coordinates, clip boxes.
+void check_draw(DrawChecks& checks) {
+    Rng rng(20261208);
+    for (int n = 0; n < 6000; ++n) {
+        const DrawLayout& layout = kDrawLayouts[rng.below(static_cast<int>(std::size(kDrawLayouts)))];
+        const std::int32_t w = 1 + rng.below(n % 10 == 0 ? 300 : 40);
+        const std::int32_t h = 1 + rng.below(n % 10 == 0 ? 200 : 40);
+        const std::int32_t padding = rng.below(9);
+        const RectPaint paint = random_paint(rng, w, h);
+        PixelBox clip{0, 0, w, h};
+        if (rng.chance(0.3)) {
+            clip = {rng.below(w), rng.below(h), 0, 0};
+            clip.x1 = clip.x0 + 1 + rng.below(w - clip.x0);
+            clip.y1 = clip.y0 + 1 + rng.below(h - clip.y0);
+        }
+        checks.run(layout, w, h, padding, paint, clip, rng, "random case " + std::to_string(n));
+    }
+    for (const DrawLayout& layout : kDrawLayouts) {
+        for (int n = 0; n < 12; ++n) {
+            RectPaint p;
+            const std::int32_t w = 37 + 29 * n, h = 23;
+            p.x0 = n % 3 == 0 ? -1e300 : 0.5 * n;
+            p.y0 = n % 4 == 0 ? -1e300 : -1.25;
+            p.x1 = n % 5 == 0 ? 1e300 : w - 0.75 * (n % 2);
+            p.y1 = n % 6 == 0 ? 1e300 : h + 0.5;
+            const double half = std::min(p.x1 - p.x0, p.y1 - p.y0) / 2;
+            for (int i = 0; i < 4; ++i) p.radius[i] = std::min(half, (n + i) % 4 * 3.5);
+            p.width = n % 3 == 1 ? std::min(2.0, half / 2) : 0.0;
+            p.ring = {static_cast<float>(17 * n % 256), 200, 3, static_cast<float>(n % 2 ? 128 : 1 + 21 * n)};
+            p.inside = {250, static_cast<float>(9 * n), 90, static_cast<float>(64 + 15 * n)};
+            p.has_inside = n % 6 == 1;
+            p.blend = n % 7 != 3;
+            const PixelBox clip = n % 4 == 2 ? PixelBox{3, 2, w - 5, h - 1} : PixelBox{0, 0, w, h};
+            checks.run(layout, w, h, n % 3 * 4 + 1, p, clip, rng, "chosen case " + std::to_string(n));
+        }
+    }
+    // Boxes whose columns and rows mirror about their centre (integer and
+    // half-integer edges) with equal radii, whose right halves and lower rows
+    // are painted as the left halves and upper rows mirrored, and boxes just
+    // off that symmetry.
+    for (const DrawLayout& layout : kDrawLayouts) {
+        for (int n = 0; n < 24; ++n) {
+            RectPaint p;
+            const std::int32_t w = 20 + 7 * n, h = 17 + n;
+            const double offset = n % 4 == 0 ? 0.0 : n % 4 == 1 ? 0.5 : n % 4 == 2 ? 0.25 : 1e-9;
+            p.x0 = 2 + offset;
+            p.x1 = w - 3 + offset * (n % 8 < 4 ? 1 : -1);
+            p.y0 = n % 2 ? 1.5 : 1.0;  // rows mirrored too
+            p.y1 = (n % 2 ? h - 1.5 : h - 2.0) + (n % 12 == 10 ? 0.25 : 0.0);
+            const double half = std::min(p.x1 - p.x0, p.y1 - p.y0) / 2;
+            const double r = std::min(half, 1.5 * (n % 7));
+            p.radius[0] = p.radius[1] = r;
+            p.radius[2] = p.radius[3] = n % 3 == 0 ? r : std::min(half, r + 2);
+            if (n % 5 == 4) p.radius[1] = std::min(half, r + 1);
+            p.width = n % 3 == 1 ? std::min(1.0 + 0.5 * (n % 4), half / 2) : 0.0;
+            p.ring = {200, static_cast<float>(11 * n), 40, static_cast<float>(n % 2 ? 255 : 128)};
+            p.inside = {10, 250, static_cast<float>(5 * n), 200};
+            p.has_inside = n % 6 == 1;
+            p.blend = n % 5 != 2;
+            const PixelBox clip = n % 6 == 5 ? PixelBox{4, 0, w, h} : PixelBox{0, 0, w, h};
+            checks.run(layout, w, h, n % 5, p, clip, rng, "mirrored case " + std::to_string(n));
+        }
+    }
+    checks.runs(rng);
+    checks.overlapping_rows(rng);
+}
+
+}  // namespace draw_checks
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -699,11 +992,20 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 100; ++i) others.run(layout, rng);
     }
 
-    char digest_text[17];
+    Digest draw_digest;
+    draw_checks::DrawChecks draw(report, draw_digest);
+    draw_checks::check_draw(draw);
+    report.check(draw.changed() * 2 > draw.buffers(),
+                 "the draw kernel changed only " + std::to_string(draw.changed()) + " of " +
+                     std::to_string(draw.buffers()) + " buffers");
+
+    char digest_text[17], draw_digest_text[17];
     std::snprintf(digest_text, sizeof digest_text, "%016llx",
                   static_cast<unsigned long long>(digest.value()));
+    std::snprintf(draw_digest_text, sizeof draw_digest_text, "%016llx",
+                  static_cast<unsigned long long>(draw_digest.value()));
     if (digest_only) {
-        std::printf("%s\n", digest_text);
+        std::printf("%s-%s\n", digest_text, draw_digest_text);
         return 0;
     }
     std::printf("outline transform, each path against the scalar kernel (%ld buffers, %ld changed by it):\n",
@@ -727,17 +1029,28 @@ int main(int argc, char** argv) {
     report.check(kernel_path_available(KernelPath::neon), "no NEON path on aarch64");
 #endif
     if (expected_digest) {
-        const bool same = std::strcmp(expected_digest, digest_text) == 0;
+        // "KERNELS-DRAW": the existing kernels' digest, then the draw kernel's.
+        const std::string expected(expected_digest);
+        const std::size_t dash = expected.find('-');
+        const std::string kernels = expected.substr(0, dash);
+        const std::string drawn = dash == std::string::npos ? "" : expected.substr(dash + 1);
+        const bool same = kernels == digest_text;
         std::printf("scalar kernels' outputs: digest %s, %s %s\n", digest_text,
-                    same ? "the same as" : "DIFFERENT from", expected_digest);
+                    same ? "the same as" : "DIFFERENT from", kernels.c_str());
         report.check(same, "the scalar kernels' outputs differ from those of the other build");
+        const bool same_draw = drawn == draw_digest_text;
+        std::printf("draw kernel's plain outputs: digest %s, %s %s\n", draw_digest_text,
+                    same_draw ? "the same as" : "DIFFERENT from", drawn.c_str());
+        report.check(same_draw, "the draw kernel's plain outputs differ from those of the other build");
     } else {
         std::printf("scalar kernels' outputs: digest %s\n", digest_text);
+        std::printf("draw kernel's plain outputs: digest %s\n", draw_digest_text);
     }
     std::printf("other kernels, writing only their own cells:\n");
     others.print();
     std::printf("other kernels, each path against the scalar kernels:\n");
     report.check(others.print_paths(), "no path of the other kernels was exercised");
+    draw.print();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%.1f s\n", seconds);

@@ -40,6 +40,31 @@ bool layout_known(PyObject* surface_type) {
     return agree;
 }
 
+// A Rect as pygame lays it out (pgRectObject): the object's head, then x,
+// y, w, h as C ints.
+struct RectLayout {
+    PyObject_HEAD
+    int x, y, w, h;
+};
+
+// Whether Rects are laid out as RectLayout: Rects made by pygame read both
+// ways agree.  1 or 0; -1 with an error set.
+int rect_layout_known(PyObject* rect_type) {
+    if (!PyType_Check(rect_type) || reinterpret_cast<PyTypeObject*>(rect_type)->tp_basicsize <
+                                        static_cast<Py_ssize_t>(sizeof(RectLayout))) {
+        return 0;
+    }
+    const int probes[2][4] = {{1, 2, 3, 4}, {-70000, 65537, 9, -2}};
+    for (const auto& v : probes) {
+        const Ref r = Ref::steal(PyObject_CallFunction(rect_type, "iiii", v[0], v[1], v[2], v[3]));
+        if (!r) return -1;
+        if (!Py_IS_TYPE(r.get(), reinterpret_cast<PyTypeObject*>(rect_type))) return 0;
+        const auto* layout = reinterpret_cast<const RectLayout*>(r.get());
+        if (layout->x != v[0] || layout->y != v[1] || layout->w != v[2] || layout->h != v[3]) return 0;
+    }
+    return 1;
+}
+
 Ref method(PyObject* type, const char* name) {
     return Ref::steal(PyObject_GetAttrString(type, name));
 }
@@ -132,6 +157,44 @@ std::optional<Box> box_of(PyObject* value, int depth = 0) {
 }
 
 
+// Exact floats and ints are read without running any code; false for
+// anything else (and for ints beyond a double, which the general path maps).
+bool plain_number(PyObject* item, double& out) {
+    if (PyFloat_CheckExact(item)) {
+        out = PyFloat_AS_DOUBLE(item);
+        return true;
+    }
+    if (!PyLong_CheckExact(item)) return false;
+    out = PyLong_AsDouble(item);
+    if (out == -1.0 && PyErr_Occurred()) {
+        PyErr_Clear();
+        return false;
+    }
+    return true;
+}
+
+// pygame's own Rect (read in place) and an exact tuple or list of four plain
+// numbers, the common rects, or nothing.
+std::optional<Box> plain_box(const State& state, PyObject* value) {
+    if (state.rect_layout_known && Py_IS_TYPE(value, reinterpret_cast<PyTypeObject*>(state.Rect))) {
+        const auto* r = reinterpret_cast<const RectLayout*>(value);
+        return Box{static_cast<double>(r->x), static_cast<double>(r->y), static_cast<double>(r->w),
+                   static_cast<double>(r->h)};
+    }
+    PyObject* const* items = nullptr;
+    if (PyTuple_CheckExact(value) && PyTuple_GET_SIZE(value) == 4) {
+        items = &PyTuple_GET_ITEM(value, 0);
+    } else if (PyList_CheckExact(value) && PyList_GET_SIZE(value) == 4) {
+        items = &PyList_GET_ITEM(value, 0);
+    }
+    if (!items) return std::nullopt;
+    double v[4];
+    for (int i = 0; i < 4; ++i) {
+        if (!plain_number(items[i], v[i])) return std::nullopt;
+    }
+    return Box{v[0], v[1], v[2], v[3]};
+}
+
 // The byte of the 8-bit channel `mask` within a pixel of `bytes` bytes, as
 // it lies in memory; -1 for no mask, -2 for one that is not a whole byte.
 int channel_byte(std::uint32_t mask, int bytes) {
@@ -198,6 +261,12 @@ int bind_pygame(PyObject* mod) {
     if (!rect) return -1;
     Ref error = Ref::steal(PyObject_GetAttrString(pygame.get(), "error"));
     if (!error) return -1;
+    Ref lock = method(surface.get(), "lock");
+    Ref unlock = method(surface.get(), "unlock");
+    Ref no_args = Ref::steal(PyTuple_New(0));
+    if (!lock || !unlock || !no_args) return -1;
+    const int rect_known = rect_layout_known(rect.get());
+    if (rect_known < 0) return -1;
     if (!layout_known(surface.get())) return -1;
     const Ref is_ce = Ref::steal(PyObject_GetAttrString(pygame.get(), "IS_CE"));
     if (!is_ce) PyErr_Clear();
@@ -207,12 +276,30 @@ int bind_pygame(PyObject* mod) {
     state->Color = color.release();
     state->Rect = rect.release();
     state->error = error.release();
+    state->lock = lock.release();
+    state->unlock = unlock.release();
+    state->no_args = no_args.release();
+    state->rect_layout_known = rect_known == 1;
     state->community_edition = community == 1;
     return 0;
 }
 
 
 std::optional<Colour> colour_of(const State& state, PyObject* surf, PyObject* value) {
+    // An exact tuple of three or four exact ints within 0..255 is what
+    // pygame.Color makes of it (alpha 255 when left out), without calling it.
+    if (PyTuple_CheckExact(value) && (PyTuple_GET_SIZE(value) == 3 || PyTuple_GET_SIZE(value) == 4)) {
+        float channel[4] = {0, 0, 0, 255};
+        bool plain = true;
+        for (Py_ssize_t i = 0; plain && i < PyTuple_GET_SIZE(value); ++i) {
+            PyObject* item = PyTuple_GET_ITEM(value, i);
+            int overflow = 0;
+            const long v = PyLong_CheckExact(item) ? PyLong_AsLongAndOverflow(item, &overflow) : -1;
+            plain = overflow == 0 && v >= 0 && v <= 255;
+            channel[i] = static_cast<float>(v);
+        }
+        if (plain) return Colour{channel[0], channel[1], channel[2], channel[3]};
+    }
     Ref color;
     if (PyLong_Check(value)) {
         if (state.community_edition) {
@@ -249,8 +336,9 @@ bool check_surface(const State& state, PyObject* surf) {
     return false;
 }
 
-std::optional<Area> area_of(PyObject* value) {
-    const auto box = box_of(value);
+std::optional<Area> area_of(const State& state, PyObject* value) {
+    auto box = plain_box(state, value);
+    if (!box) box = box_of(value);
     if (!box || !check_finite({box->x, box->y, box->w, box->h}, "rect values")) return std::nullopt;
     const auto far = [](double v) { return std::clamp(v, -kFar, kFar); };
     return Area{far(std::min(box->x, box->x + box->w)), far(std::min(box->y, box->y + box->h)),
@@ -287,12 +375,24 @@ std::array<double, 4> corner_radii(double shared, const double own[4]) {
 }
 
 Ref rect_result(const State& state, PixelBox drawn, double x, double y) {
-    if (drawn.empty()) {
-        return Ref::steal(PyObject_CallFunction(state.Rect, "iiii", trunc_to_int32(x),
-                                                trunc_to_int32(y), 0, 0));
+    const int v[4] = {drawn.empty() ? trunc_to_int32(x) : drawn.x0,
+                      drawn.empty() ? trunc_to_int32(y) : drawn.y0,
+                      drawn.empty() ? 0 : drawn.x1 - drawn.x0, drawn.empty() ? 0 : drawn.y1 - drawn.y0};
+    if (state.rect_layout_known) {
+        // pygame's Rect() is (0, 0, 0, 0); its fields are then set in place.
+        auto* type = reinterpret_cast<PyTypeObject*>(state.Rect);
+        Ref rect = Ref::steal(type->tp_new(type, state.no_args, nullptr));
+        if (!rect) return rect;
+        if (Py_IS_TYPE(rect.get(), type)) {
+            auto* r = reinterpret_cast<RectLayout*>(rect.get());
+            r->x = v[0];
+            r->y = v[1];
+            r->w = v[2];
+            r->h = v[3];
+            return rect;
+        }
     }
-    return Ref::steal(PyObject_CallFunction(state.Rect, "iiii", drawn.x0, drawn.y0,
-                                            drawn.x1 - drawn.x0, drawn.y1 - drawn.y0));
+    return Ref::steal(PyObject_CallFunction(state.Rect, "iiii", v[0], v[1], v[2], v[3]));
 }
 
 std::optional<LockedSurface> LockedSurface::lock(const State& state, PyObject* surf) {
@@ -305,10 +405,8 @@ std::optional<LockedSurface> LockedSurface::lock(const State& state, PyObject* s
         owner = pygame_surface::pixel_owner(surf);
         if (!owner) return std::nullopt;
     }
-    Ref unlock = method(state.Surface, "unlock");
-    const Ref lock = method(state.Surface, "lock");
-    if (!lock || !unlock || !call(lock.get(), surf)) return std::nullopt;
-    LockedSurface locked(std::move(unlock), surf);
+    if (!call(state.lock, surf)) return std::nullopt;
+    LockedSurface locked(Ref::borrow(state.unlock), surf);
     // Read after the lock, with no Python code run since.
     const pygame_surface::SdlSurface* s = pygame_surface::sdl_surface(surf);
     if (!s) {

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "../../support/ref.hpp"
-#include "rect_kernel.hpp"
+#include "../curvix/kernels/draw_rect.hpp"
 
 namespace zuvo::draw {
 
@@ -19,8 +19,12 @@ struct State {
     PyObject* Surface;  // pygame.surface.Surface itself (never a subclass)
     PyObject* Color;
     PyObject* Rect;
-    PyObject* error;  // pygame.error
+    PyObject* error;    // pygame.error
+    PyObject* lock;     // Surface.lock and Surface.unlock, pygame's own methods
+    PyObject* unlock;
+    PyObject* no_args;  // (), for making Rects
     bool community_edition;  // pygame-ce: refuses ints that are no 32-bit colour
+    bool rect_layout_known;  // a Rect is an object head and four ints (x, y, w, h)
 };
 
 inline State* state_of(PyObject* mod) { return static_cast<State*>(PyModule_GetState(mod)); }
@@ -44,7 +48,7 @@ std::optional<Colour> colour_of(const State& state, PyObject* surf, PyObject* va
 struct Area {
     double x0, y0, x1, y1;
 };
-std::optional<Area> area_of(PyObject* value);
+std::optional<Area> area_of(const State& state, PyObject* value);
 
 // Two numbers from a two-item sequence; false, with TypeError "`what` must
 // be a pair of numbers", otherwise.

@@ -5,7 +5,7 @@
 
 namespace zuvo::draw {
 
-PyObject* rect(PyObject* mod, PyObject* args, PyObject* kwargs);
+PyObject* rect(PyObject* mod, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
 PyObject* shadow(PyObject* mod, PyObject* args, PyObject* kwargs);
 
 }  // namespace zuvo::draw

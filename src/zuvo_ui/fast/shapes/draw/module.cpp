@@ -73,7 +73,7 @@ constexpr const char* kShadowDoc =
 
 PyMethodDef functions[] = {
     {"rect", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(rect)),
-     METH_VARARGS | METH_KEYWORDS, kRectDoc},
+     METH_FASTCALL | METH_KEYWORDS, kRectDoc},
     {"shadow", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(shadow)),
      METH_VARARGS | METH_KEYWORDS, kShadowDoc},
     {nullptr, nullptr, 0, nullptr},
@@ -85,6 +85,9 @@ int traverse(PyObject* mod, visitproc visit, void* arg) {
     Py_VISIT(state->Color);
     Py_VISIT(state->Rect);
     Py_VISIT(state->error);
+    Py_VISIT(state->lock);
+    Py_VISIT(state->unlock);
+    Py_VISIT(state->no_args);
     return 0;
 }
 
@@ -94,6 +97,9 @@ int clear(PyObject* mod) {
     Py_CLEAR(state->Color);
     Py_CLEAR(state->Rect);
     Py_CLEAR(state->error);
+    Py_CLEAR(state->lock);
+    Py_CLEAR(state->unlock);
+    Py_CLEAR(state->no_args);
     return 0;
 }
 

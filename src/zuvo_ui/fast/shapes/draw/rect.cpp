@@ -1,39 +1,98 @@
 // draw.rect: converts the arguments (running whatever Python code they
 // carry), then locks the surface, reads its live pixels from the surface
 // object, and draws with the interpreter lock released.
-#include "functions.hpp"
-
 #include <algorithm>
+#include <array>
 
 #include "../../support/buffer.hpp"
+#include "../curvix/kernels/draw_rect.hpp"
 #include "common.hpp"
-#include "rect_kernel.hpp"
+#include "functions.hpp"
 
 namespace zuvo::draw {
 namespace {
 
-Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
-    static const char* keywords[] = {"surface",
-                                     "color",
-                                     "rect",
-                                     "width",
-                                     "border_radius",
-                                     "border_top_left_radius",
-                                     "border_top_right_radius",
-                                     "border_bottom_left_radius",
-                                     "border_bottom_right_radius",
-                                     "border_color",
-                                     "blend",
-                                     nullptr};
-    PyObject *surf, *color, *rect_value, *border_color = Py_None;
+// The parameters, in order; the first three are required, the last two
+// keyword-only.
+constexpr const char* kParams[] = {"surface",
+                                   "color",
+                                   "rect",
+                                   "width",
+                                   "border_radius",
+                                   "border_top_left_radius",
+                                   "border_top_right_radius",
+                                   "border_bottom_left_radius",
+                                   "border_bottom_right_radius",
+                                   "border_color",
+                                   "blend"};
+constexpr Py_ssize_t kParamCount = std::size(kParams);
+constexpr Py_ssize_t kRequired = 3;
+constexpr Py_ssize_t kPositional = 9;
+
+// The arguments of a vectorcall in parameter order (borrowed; null where not
+// given), with the messages PyArg_ParseTupleAndKeywords gives.
+bool parse(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+           std::array<PyObject*, kParamCount>& out) {
+    out.fill(nullptr);
+    if (nargs > kPositional) {
+        PyErr_Format(PyExc_TypeError, "rect() takes at most %d positional arguments (%zd given)",
+                     static_cast<int>(kPositional), nargs);
+        return false;
+    }
+    for (Py_ssize_t i = 0; i < nargs; ++i) out[static_cast<std::size_t>(i)] = args[i];
+    const Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+        PyObject* name = PyTuple_GET_ITEM(kwnames, k);
+        Py_ssize_t at = 0;
+        while (at < kParamCount && PyUnicode_CompareWithASCIIString(name, kParams[at]) != 0) ++at;
+        if (at == kParamCount) {
+            PyErr_Format(PyExc_TypeError, "'%S' is an invalid keyword argument for rect()", name);
+            return false;
+        }
+        if (at < nargs) {
+            PyErr_Format(PyExc_TypeError,
+                         "argument for rect() given by name ('%s') and position (%zd)", kParams[at],
+                         at + 1);
+            return false;
+        }
+        out[static_cast<std::size_t>(at)] = args[nargs + k];
+    }
+    for (Py_ssize_t i = 0; i < kRequired; ++i) {
+        if (!out[static_cast<std::size_t>(i)]) {
+            PyErr_Format(PyExc_TypeError, "rect() missing required argument '%s' (pos %zd)",
+                         kParams[i], i + 1);
+            return false;
+        }
+    }
+    return true;
+}
+
+// A float argument as PyArg_Parse's "d" reads it; `value` stays when absent.
+bool float_arg(PyObject* arg, double& value) {
+    if (!arg) return true;
+    if (PyFloat_CheckExact(arg)) {
+        value = PyFloat_AS_DOUBLE(arg);
+        return true;
+    }
+    value = PyFloat_AsDouble(arg);
+    return !(value == -1.0 && PyErr_Occurred());
+}
+
+Ref draw(PyObject* mod, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    std::array<PyObject*, kParamCount> arg;
+    if (!parse(args, nargs, kwnames, arg)) return {};
+    PyObject *surf = arg[0], *color = arg[1], *rect_value = arg[2];
+    PyObject* border_color = arg[9] ? arg[9] : Py_None;
     double width = 0, border_radius = 0;
     double corner[4] = {-1, -1, -1, -1};  // top-left, top-right, bottom-left, bottom-right
+    if (!float_arg(arg[3], width) || !float_arg(arg[4], border_radius)) return {};
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (!float_arg(arg[5 + i], corner[i])) return {};
+    }
     int blend = 1;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OOO|dddddd$Op:rect",
-                                     const_cast<char**>(keywords), &surf, &color, &rect_value,
-                                     &width, &border_radius, &corner[0], &corner[1], &corner[2],
-                                     &corner[3], &border_color, &blend)) {
-        return {};
+    if (arg[10]) {
+        blend = PyObject_IsTrue(arg[10]);
+        if (blend < 0) return {};
     }
     const State& state = *state_of(mod);
     if (!check_surface(state, surf)) return {};
@@ -41,7 +100,7 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
     // caller's code, which may re-initialise the surface.
     const auto fill = colour_of(state, surf, color);
     if (!fill) return {};
-    const auto area = area_of(rect_value);
+    const auto area = area_of(state, rect_value);
     if (!area) return {};
     std::optional<Colour> border;
     if (border_color != Py_None) {
@@ -85,6 +144,8 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
 
 }  // namespace
 
-PyObject* rect(PyObject* mod, PyObject* args, PyObject* kwargs) { return draw(mod, args, kwargs).release(); }
+PyObject* rect(PyObject* mod, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return draw(mod, args, nargs, kwnames).release();
+}
 
 }  // namespace zuvo::draw

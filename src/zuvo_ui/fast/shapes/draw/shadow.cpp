@@ -5,7 +5,7 @@
 #include "../../support/buffer.hpp"
 #include "common.hpp"
 #include "functions.hpp"
-#include "shadow_kernel.hpp"
+#include "../curvix/kernels/draw_shadow.hpp"
 
 namespace zuvo::draw {
 namespace {
@@ -41,7 +41,7 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
     // Every conversion runs before the surface is locked.
     const auto colour = colour_of(state, surf, color);
     if (!colour) return {};
-    const auto area = area_of(rect_value);
+    const auto area = area_of(state, rect_value);
     if (!area) return {};
     double shift[2] = {0, 0};
     if (offset && !pair_of(offset, shift, "offset")) return {};

@@ -15,6 +15,7 @@
 #include <cstddef>
 
 #include "corner_transform.hpp"
+#include "draw_rect.hpp"
 #include "filled.hpp"
 #include "outline_transform_rows.hpp"
 #include "outlined.hpp"
@@ -46,6 +47,7 @@ struct Evaluators {
     FilledRowsEvaluator filled_rows = nullptr;
     CornerTransformRowsEvaluator corner_transform_rows = nullptr;
     OutlinedRowsEvaluator outlined_rows = nullptr;
+    draw::OpaqueBlendRun draw_blend_run = nullptr;
 };
 
 // `scalar` is on every processor and compiler: the scalar kernels' own

@@ -23,6 +23,7 @@ struct Avx2 {
     using I = std::int32_t __attribute__((vector_size(32)));
     using U = std::uint32_t __attribute__((vector_size(32)));
     using D = double __attribute__((vector_size(32)));
+    using Wide = std::uint16_t __attribute__((vector_size(32)));
 
     static I iota() { return I{0, 1, 2, 3, 4, 5, 6, 7}; }
     static F from_int(I v) { return (F)_mm256_cvtepi32_ps((__m256i)v); }

@@ -24,6 +24,7 @@ struct Neon {
     using I = std::int32_t __attribute__((vector_size(16)));
     using U = std::uint32_t __attribute__((vector_size(16)));
     using D = double __attribute__((vector_size(16)));
+    using Wide = std::uint16_t __attribute__((vector_size(16)));
     using L = std::int64_t __attribute__((vector_size(16)));
 
     static I iota() { return I{0, 1, 2, 3}; }

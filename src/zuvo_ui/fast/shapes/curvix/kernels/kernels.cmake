@@ -14,6 +14,8 @@ set(CURVIX_KERNEL_FILES
   isa_sse2.cpp
   isa_avx2.cpp
   isa_neon.cpp
+  draw_rect.cpp
+  draw_shadow.cpp
 )
 list(TRANSFORM CURVIX_KERNEL_FILES PREPEND ${CMAKE_CURRENT_LIST_DIR}/
      OUTPUT_VARIABLE CURVIX_KERNEL_SOURCES)
@@ -52,3 +54,9 @@ if(curvix_avx2_flags)
   set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/isa_avx2.cpp
                               PROPERTIES COMPILE_OPTIONS "${curvix_avx2_flags}")
 endif()
+
+# The one kernel layer as a static library, for every module that draws with
+# it (curvix, draw) and for the test-only probe; position-independent, as it
+# goes into shared modules.
+add_library(zuvo_kernels STATIC ${CURVIX_KERNEL_SOURCES})
+set_target_properties(zuvo_kernels PROPERTIES POSITION_INDEPENDENT_CODE ON)

@@ -54,6 +54,7 @@ Evaluators portable_evaluators() noexcept {
     e.filled_rows = filled_rows_scalar;
     e.corner_transform_rows = corner_transform_rows_scalar;
     e.outlined_rows = outlined_rows_scalar;
+    e.draw_blend_run = draw::blend_opaque_run_plain;
     return e;
 }
 

@@ -5,6 +5,7 @@
 
 #include "../evaluators.hpp"
 #include "corner_rows.hpp"
+#include "draw_rect.hpp"
 #include "outline_transform.hpp"
 
 namespace zuvo::curvix::simd {
@@ -18,6 +19,7 @@ Evaluators make_evaluators() noexcept {
     e.filled_rows = filled_rows<Isa>;
     e.corner_transform_rows = corner_transform_rows<Isa>;
     e.outlined_rows = outlined_rows<Isa>;
+    e.draw_blend_run = blend_opaque_run<Isa>;
     return e;
 }
 

@@ -1,10 +1,10 @@
-#include "shadow_kernel.hpp"
+#include "draw_shadow.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "../../support/numeric.hpp"
+#include "../../../support/numeric.hpp"
 
 namespace zuvo::draw {
 namespace {
@@ -145,29 +145,6 @@ double span_cdf(double lo, double hi, double p, double sigma) noexcept {
     return normal_cdf((hi - p) / sigma) - normal_cdf((lo - p) / sigma);
 }
 
-inline std::uint8_t to_byte(float v) noexcept {
-    return static_cast<std::uint8_t>(std::min(std::max(v, 0.0f), 255.0f) + 0.5f);
-}
-
-// "Over", straight alpha, as draw.rect blends: source alpha `a` (0 to 1).
-inline void blend(std::uint8_t* pixel, const PixelRows& px, const Colour& c, float a) noexcept {
-    if (!(a > 0.0f)) return;
-    const std::int32_t channel[3] = {px.red, px.green, px.blue};
-    const float rgb[3] = {c.r, c.g, c.b};
-    const float keep = 1.0f - a;
-    if (px.alpha < 0) {
-        for (int i = 0; i < 3; ++i) pixel[channel[i]] = to_byte(rgb[i] * a + pixel[channel[i]] * keep);
-        if (px.unused >= 0) pixel[px.unused] = 0;
-        return;
-    }
-    const float kept = keep * (pixel[px.alpha] / 255.0f);
-    const float out_alpha = a + kept;
-    pixel[px.alpha] = to_byte(out_alpha * 255.0f);
-    for (int i = 0; i < 3; ++i) {
-        pixel[channel[i]] = to_byte((rgb[i] * a + pixel[channel[i]] * kept) / out_alpha);
-    }
-}
-
 std::int32_t floor_in(double v, std::int32_t lo, std::int32_t hi) noexcept {
     return std::clamp(trunc_to_int32(std::floor(v)), lo, hi);
 }
@@ -207,7 +184,6 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip,
     double* horizontal = scratch;
     double* coverage = scratch + width;
     for (std::int32_t i = 0; i < width; ++i) horizontal[i] = span_cdf(p.x0, p.x1, box.x0 + i + 0.5, p.sigma);
-    const float alpha = p.colour.a / 255.0f;
     for (std::int32_t y = box.y0; y < box.y1; ++y) {
         const double py = y + 0.5;
         const double vertical = span_cdf(p.y0, p.y1, py, p.sigma);
@@ -234,7 +210,7 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip,
         std::uint8_t* pixel = px.base + y * px.pitch + static_cast<std::ptrdiff_t>(box.x0) * px.bytes_per_pixel;
         for (std::int32_t i = 0; i < width; ++i, pixel += px.bytes_per_pixel) {
             const double c = std::min(std::max(coverage[i], 0.0), 1.0);
-            blend(pixel, px, p.colour, static_cast<float>(c) * alpha);
+            blend_over(pixel, px, p.colour, static_cast<float>(c));
         }
     }
     return box;

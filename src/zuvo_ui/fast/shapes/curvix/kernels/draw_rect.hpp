@@ -6,6 +6,12 @@
 // rounded box at the centre; the corner radius is the one of the quadrant the
 // centre lies in.  A stroke is the ring between the box and the box inset by
 // its width (radii max(r - width, 0)): clamp(outer - inner, 0, 1).
+//
+// Blending onto pixels with per-pixel alpha is "over" in single precision;
+// onto pixels without, it is the same "over" in 8-bit fixed point
+// (OpaqueBlend below): the premultiplied source and the share of the old
+// colour kept, each rounded to 1/256, are together within half a unit of the
+// exact value, so every byte is within one unit of it.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +39,9 @@ struct Colour {
 // Half-open rectangle of pixels; empty when x0 >= x1 or y0 >= y1.
 struct PixelBox {
     std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    bool empty() const noexcept { return x0 >= x1 || y0 >= y1; }
+    // Not inline: the instruction-set units include this header (through
+    // evaluators.hpp) and must share no inline code with the others.
+    bool empty() const noexcept;
 };
 
 // What to draw.  The box [x0, x1] x [y0, y1] is normalised, its coordinates
@@ -50,6 +58,26 @@ struct RectPaint {
     bool blend = true;
 };
 
+// What blending a colour does to each byte of a pixel on a surface without
+// per-pixel alpha: byte b becomes min((add[b] + old * keep[b]) >> 8, 255).
+// The same for every pixel of a run that one colour covers alike.
+struct OpaqueBlend {
+    std::uint32_t add[4] = {0, 0, 0, 0};
+    std::uint32_t keep[4] = {0, 0, 0, 0};
+};
+
+// Blends `count` 4-byte pixels from `p` by `w`, exactly as one pixel at a
+// time does; the vector forms need every add[b] + 255 * keep[b] below 2^16.
+using OpaqueBlendRun = void (*)(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept;
+
+// `colour` composited "over" one pixel by `coverage` (0 to 1), exactly as a
+// blended fill of draw_rect covers it.
+void blend_over(std::uint8_t* pixel, const PixelRows& px, const Colour& colour,
+                float coverage) noexcept;
+
+// The plain form: one byte at a time.
+void blend_opaque_run_plain(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept;
+
 // The pixels whose centres lie within half a pixel of the box, within `clip`:
 // no pixel outside can have coverage above 0.
 PixelBox candidate_pixels(const RectPaint& paint, PixelBox clip) noexcept;
@@ -59,6 +87,10 @@ PixelBox candidate_pixels(const RectPaint& paint, PixelBox clip) noexcept;
 // form evaluates every pixel; the fast form fills the runs that provably
 // share one result and is byte for byte the same.
 PixelBox draw_rect_plain(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept;
+// `blend_run` blends the runs of 4-byte pixels that a translucent colour
+// covers alike (the fast form's default is the best of this processor's).
+PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
+                   OpaqueBlendRun blend_run) noexcept;
 PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept;
 
 }  // namespace zuvo::draw

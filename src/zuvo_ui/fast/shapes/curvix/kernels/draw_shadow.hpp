@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "rect_kernel.hpp"
+#include "draw_rect.hpp"
 
 namespace zuvo::draw {
 
