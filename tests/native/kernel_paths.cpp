@@ -659,25 +659,13 @@ namespace draw_checks {
 
 using namespace zuvo::draw;
 
-// Coordinates in double precision, unlike the other kernels' Rng.
-class Rng {  // splitmix64
+// Coordinates in double precision, unlike the other kernels' draws.
+class Rng : public ::Rng {
 public:
-    explicit Rng(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
-    bool chance(double p) { return static_cast<double>(next() >> 11) * 0x1p-53 < p; }
+    using ::Rng::Rng;
     double uniform(double lo, double hi) {
         return lo + (hi - lo) * (static_cast<double>(next() >> 11) * 0x1p-53);
     }
-    std::uint8_t byte() { return static_cast<std::uint8_t>(next() >> 56); }
-
-private:
-    std::uint64_t state_;
 };
 
 struct DrawLayout {

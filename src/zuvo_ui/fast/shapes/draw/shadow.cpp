@@ -70,23 +70,22 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
     if (!locked) return {};
     const PixelBox clip = locked->clip();
     PixelBox drawn;
-    if (blur == 0) {
-        RectPaint paint;
+    const auto place = [&](auto& paint) {
         paint.x0 = x0;
         paint.y0 = y0;
         paint.x1 = x1;
         paint.y1 = y1;
         std::copy(radius, radius + 4, paint.radius);
+    };
+    if (blur == 0) {
+        RectPaint paint;
+        place(paint);
         paint.ring = *colour;
         ReleaseGil unlocked;
         drawn = draw_rect(locked->pixels(), paint, clip);
     } else {
         ShadowPaint paint;
-        paint.x0 = x0;
-        paint.y0 = y0;
-        paint.x1 = x1;
-        paint.y1 = y1;
-        std::copy(radius, radius + 4, paint.radius);
+        place(paint);
         paint.sigma = blur * 0.5;
         paint.colour = *colour;
         const std::unique_ptr<double, FreeWithPyMem> scratch(static_cast<double*>(
