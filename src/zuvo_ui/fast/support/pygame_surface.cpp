@@ -80,8 +80,15 @@ bool owned_by(PyObject* surf, const PixelOwner& owner) {
 }
 
 const SdlSurface* sdl_surface(PyObject* obj) {
-    if (!derives_from(Py_TYPE(obj), kSurfaceType, static_cast<Py_ssize_t>(sizeof(SurfaceObject)))) {
-        return nullptr;
+    // pygame's Surface type is static, so the last type found to be it (or
+    // to derive from it) can be recognised by its address.
+    static PyTypeObject* known = nullptr;
+    PyTypeObject* type = Py_TYPE(obj);
+    if (type != known) {
+        if (!derives_from(type, kSurfaceType, static_cast<Py_ssize_t>(sizeof(SurfaceObject)))) {
+            return nullptr;
+        }
+        if (!(type->tp_flags & Py_TPFLAGS_HEAPTYPE)) known = type;
     }
     return reinterpret_cast<SurfaceObject*>(obj)->surf;
 }

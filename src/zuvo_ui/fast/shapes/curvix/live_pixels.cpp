@@ -18,7 +18,9 @@ bool is_pygame_getter(PyObject* getter) {
     if (!PyFunction_Check(getter)) return false;
     PyObject* globals = PyFunction_GET_GLOBALS(getter);
     if (!globals || !PyDict_CheckExact(globals)) return false;
-    PyObject* name = PyDict_GetItemString(globals, "__name__");
+    static PyObject* const dunder_name = PyUnicode_InternFromString("__name__");
+    PyObject* name = dunder_name ? PyDict_GetItemWithError(globals, dunder_name) : nullptr;
+    if (!name) PyErr_Clear();
     return name && PyUnicode_CheckExact(name) &&
            PyUnicode_CompareWithASCIIString(name, "pygame.surfarray") == 0;
 }
