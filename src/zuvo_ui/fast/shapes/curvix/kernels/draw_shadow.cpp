@@ -163,17 +163,6 @@ PixelBox shadow_pixels(const ShadowPaint& p, PixelBox clip) noexcept {
     return box.empty() ? PixelBox{} : box;
 }
 
-double shadow_coverage(const ShadowPaint& p, std::int32_t x, std::int32_t y) noexcept {
-    const double px = x + 0.5, py = y + 0.5;
-    double coverage = span_cdf(p.x0, p.x1, px, p.sigma) * span_cdf(p.y0, p.y1, py, p.sigma);
-    for (int i = 0; i < 4; ++i) {
-        const Corner c = corner(p, i);
-        if (!(c.r > 0) || !near_corner(c, px, p.sigma)) continue;
-        coverage -= notch_at(notch_row(c, py, p.sigma), c.sx, px, p.sigma);
-    }
-    return std::min(std::max(coverage, 0.0), 1.0);
-}
-
 PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip,
                      double* scratch) noexcept {
     const PixelBox box = shadow_pixels(p, clip);

@@ -27,10 +27,6 @@ struct ShadowPaint {
 // The pixels the shadow reaches (within three sigmas of the box), within `clip`.
 PixelBox shadow_pixels(const ShadowPaint& paint, PixelBox clip) noexcept;
 
-// The shadow's coverage (0 to 1, before the colour's alpha) at the centre of
-// pixel (x, y): the plain form, one pixel at a time.
-double shadow_coverage(const ShadowPaint& paint, std::int32_t x, std::int32_t y) noexcept;
-
 // Draws the shadow on the pixels of shadow_pixels(paint, clip) and returns
 // that box.  `scratch` holds two doubles per column of that box (at most
 // the clip's width).
