@@ -16,28 +16,27 @@ bool is_own_type(PyTypeObject* type, const char* name) {
     return !(type->tp_flags & Py_TPFLAGS_HEAPTYPE) && std::strcmp(type->tp_name, name) == 0;
 }
 
-bool derives_from(PyTypeObject* type, const char* name, Py_ssize_t min_size) {
-    PyObject* mro = type->tp_mro;
-    if (!mro || !PyTuple_Check(mro)) return false;
-    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(mro); ++i) {
-        auto* base = reinterpret_cast<PyTypeObject*>(PyTuple_GET_ITEM(mro, i));
-        if (is_own_type(base, name)) return base->tp_basicsize >= min_size;
-    }
-    return false;
-}
-
 namespace {
 
-// pygame's own Surface type among the bases of `type`, or null.
-PyTypeObject* own_surface_type(PyTypeObject* type) {
+// pygame's own type `name` among the bases of `type`, or null.
+PyTypeObject* own_base(PyTypeObject* type, const char* name) {
     PyObject* mro = type->tp_mro;
     if (!mro || !PyTuple_Check(mro)) return nullptr;
     for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(mro); ++i) {
         auto* base = reinterpret_cast<PyTypeObject*>(PyTuple_GET_ITEM(mro, i));
-        if (is_own_type(base, kSurfaceType)) return base;
+        if (is_own_type(base, name)) return base;
     }
     return nullptr;
 }
+
+}  // namespace
+
+bool derives_from(PyTypeObject* type, const char* name, Py_ssize_t min_size) {
+    const PyTypeObject* base = own_base(type, name);
+    return base && base->tp_basicsize >= min_size;
+}
+
+namespace {
 
 Ref call_own(PyTypeObject* type, const char* name, PyObject* self) {
     const Ref method = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(type), name));
@@ -53,7 +52,7 @@ bool borrows_pixels(PyObject* surf) {
 }
 
 std::optional<PixelOwner> pixel_owner(PyObject* surf) {
-    PyTypeObject* type = own_surface_type(Py_TYPE(surf));
+    PyTypeObject* type = own_base(Py_TYPE(surf), kSurfaceType);
     if (!type) {
         PyErr_SetString(PyExc_TypeError, "not a pygame Surface");
         return std::nullopt;
