@@ -11,6 +11,14 @@ namespace zuvo::draw {
 
 bool PixelBox::empty() const noexcept { return x0 >= x1 || y0 >= y1; }
 
+std::int32_t floor_clamped(double v, std::int32_t lo, std::int32_t hi) noexcept {
+    return std::clamp(trunc_to_int32(std::floor(v)), lo, hi);
+}
+
+std::int32_t ceil_clamped(double v, std::int32_t lo, std::int32_t hi) noexcept {
+    return std::clamp(trunc_to_int32(std::ceil(v)), lo, hi);
+}
+
 namespace {
 
 // The rounded box's signed distance from the offsets of a pixel centre
@@ -226,13 +234,6 @@ struct HalfRow {
     std::int32_t from, to, step;  // to is one past the last column walked
 };
 
-std::int32_t floor_clamped(double v, std::int32_t lo, std::int32_t hi) noexcept {
-    return std::clamp(trunc_to_int32(std::floor(v)), lo, hi);
-}
-
-std::int32_t ceil_clamped(double v, std::int32_t lo, std::int32_t hi) noexcept {
-    return std::clamp(trunc_to_int32(std::ceil(v)), lo, hi);
-}
 
 // The first column of [lo, hi) whose centre is not left of the box centre.
 std::int32_t middle_column(const Frame& f, std::int32_t lo, std::int32_t hi) noexcept {

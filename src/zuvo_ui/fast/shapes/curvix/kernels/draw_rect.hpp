@@ -44,6 +44,10 @@ struct PixelBox {
     bool empty() const noexcept;
 };
 
+// floor(v) and ceil(v) clamped to [lo, hi] (NaN counts as 0).
+std::int32_t floor_clamped(double v, std::int32_t lo, std::int32_t hi) noexcept;
+std::int32_t ceil_clamped(double v, std::int32_t lo, std::int32_t hi) noexcept;
+
 // What to draw.  The box [x0, x1] x [y0, y1] is normalised, its coordinates
 // at most 1e300 in magnitude (so no sum overflows); the
 // radii (clockwise from the top-left) lie in [0, half the smaller side];

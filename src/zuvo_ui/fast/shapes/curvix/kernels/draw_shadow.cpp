@@ -145,21 +145,13 @@ double span_cdf(double lo, double hi, double p, double sigma) noexcept {
     return normal_cdf((hi - p) / sigma) - normal_cdf((lo - p) / sigma);
 }
 
-std::int32_t floor_in(double v, std::int32_t lo, std::int32_t hi) noexcept {
-    return std::clamp(trunc_to_int32(std::floor(v)), lo, hi);
-}
-
-std::int32_t ceil_in(double v, std::int32_t lo, std::int32_t hi) noexcept {
-    return std::clamp(trunc_to_int32(std::ceil(v)), lo, hi);
-}
-
 }  // namespace
 
 PixelBox shadow_pixels(const ShadowPaint& p, PixelBox clip) noexcept {
     if (clip.empty()) return {};
     const double reach = kReach * p.sigma;
-    PixelBox box{floor_in(p.x0 - reach, clip.x0, clip.x1), floor_in(p.y0 - reach, clip.y0, clip.y1),
-                 ceil_in(p.x1 + reach, clip.x0, clip.x1), ceil_in(p.y1 + reach, clip.y0, clip.y1)};
+    PixelBox box{floor_clamped(p.x0 - reach, clip.x0, clip.x1), floor_clamped(p.y0 - reach, clip.y0, clip.y1),
+                 ceil_clamped(p.x1 + reach, clip.x0, clip.x1), ceil_clamped(p.y1 + reach, clip.y0, clip.y1)};
     return box.empty() ? PixelBox{} : box;
 }
 
@@ -188,7 +180,7 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip,
                               kWindow * p.sigma - box.x0;
             const double hi = std::max(corner_c.cx, corner_c.cx + corner_c.sx * corner_c.r) +
                               kWindow * p.sigma - box.x0;
-            const std::int32_t first = floor_in(lo - 1, 0, width), last = ceil_in(hi + 1, 0, width);
+            const std::int32_t first = floor_clamped(lo - 1, 0, width), last = ceil_clamped(hi + 1, 0, width);
             for (std::int32_t i = first; i < last; ++i) {
                 const double pxc = box.x0 + i + 0.5;
                 if (near_corner(corner_c, pxc, p.sigma)) {
