@@ -11,7 +11,7 @@ namespace zuvo::draw {
 namespace {
 
 struct FreeWithPyMem {
-    void operator()(double* p) const noexcept { PyMem_Free(p); }
+    void operator()(float* p) const noexcept { PyMem_Free(p); }
 };
 
 Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
@@ -88,8 +88,8 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
         place(paint);
         paint.sigma = blur * 0.5;
         paint.colour = *colour;
-        const std::unique_ptr<double, FreeWithPyMem> scratch(static_cast<double*>(
-            PyMem_Malloc(2 * sizeof(double) * static_cast<std::size_t>(std::max(clip.x1 - clip.x0, 1)))));
+        const std::unique_ptr<float, FreeWithPyMem> scratch(static_cast<float*>(
+            PyMem_Malloc(kShadowScratchPerColumn * sizeof(float) * static_cast<std::size_t>(std::max(clip.x1 - clip.x0, 1)))));
         if (!scratch) {
             PyErr_NoMemory();
             return {};

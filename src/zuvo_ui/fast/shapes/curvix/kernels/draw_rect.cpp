@@ -1,11 +1,13 @@
 #include "draw_rect.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
 #include "../../../support/numeric.hpp"
 #include "evaluators.hpp"
+#include "opaque_blend.hpp"
 
 namespace zuvo::draw {
 
@@ -125,12 +127,6 @@ bool opaque_weights(const PixelRows& px, const Shade& s, Paint c, OpaqueBlend& w
     }
     // The unused byte: add and keep 0 write the 0 pygame writes there.
     return true;
-}
-
-inline void blend_opaque_pixel(std::uint8_t* pixel, const OpaqueBlend& w, std::int32_t bytes) noexcept {
-    for (std::int32_t b = 0; b < bytes; ++b) {
-        pixel[b] = static_cast<std::uint8_t>(std::min<std::uint32_t>((w.add[b] + pixel[b] * w.keep[b]) >> 8, 255));
-    }
 }
 
 // Writes one pixel painted by `c` (which paints something).
@@ -289,8 +285,33 @@ void blend_over(std::uint8_t* pixel, const PixelRows& px, const Colour& colour,
     put(pixel, px, Shade(paint), Paint{coverage, 0.0f});
 }
 
+bool opaque_blend_of(const PixelRows& px, const Colour& colour, float coverage, OpaqueBlend& w) noexcept {
+    RectPaint paint;
+    paint.ring = colour;
+    return opaque_weights(px, Shade(paint), Paint{coverage, 0.0f}, w);
+}
+
 void blend_opaque_run_plain(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept {
     for (std::int32_t i = 0; i < count; ++i, p += 4) blend_opaque_pixel(p, w, 4);
+}
+
+void blend_opaque_each_plain(std::uint8_t* p, std::int32_t count, const std::uint8_t* alpha,
+                             const OpaqueBlend* weights, const OpaqueLanes*) noexcept {
+    for (std::int32_t i = 0; i < count; ++i, p += 4) blend_opaque_pixel(p, weights[alpha[i]], 4);
+}
+
+OpaqueLanes opaque_lanes_of(const OpaqueBlend& w) noexcept {
+    // Which byte of a lane is its low half in memory.
+    constexpr int low = std::endian::native == std::endian::little ? 0 : 1;
+    OpaqueLanes l;
+    for (int j = 0; j < 2; ++j) {
+        const int lo = 2 * j + low, hi = 2 * j + 1 - low;
+        l.add_lo[j] = static_cast<std::uint16_t>(w.add[lo]);
+        l.keep_lo[j] = static_cast<std::uint16_t>(w.keep[lo]);
+        l.add_hi[j] = static_cast<std::uint16_t>(w.add[hi]);
+        l.keep_hi[j] = static_cast<std::uint16_t>(w.keep[hi]);
+    }
+    return l;
 }
 
 namespace {
@@ -377,12 +398,6 @@ public:
     }
 
 private:
-    static bool fits_sixteen_bits(const OpaqueBlend& w) noexcept {
-        for (int b = 0; b < 4; ++b) {
-            if (w.add[b] + 255u * w.keep[b] > 0xFFFFu) return false;
-        }
-        return true;
-    }
     const PixelRows& px_;
     const Shade& shade_;
     OpaqueBlendRun blend_run_;

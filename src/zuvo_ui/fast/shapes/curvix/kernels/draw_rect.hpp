@@ -74,13 +74,33 @@ struct OpaqueBlend {
 // time does; the vector forms need every add[b] + 255 * keep[b] below 2^16.
 using OpaqueBlendRun = void (*)(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept;
 
+// The same blend in the 16-bit lanes the vector blends read a pixel as
+// (simd/draw_rect.hpp): lane j holds bytes 2j and 2j + 1, its low byte in
+// add_lo/keep_lo, its high byte in add_hi/keep_hi.
+struct OpaqueLanes {
+    std::uint16_t add_lo[2], keep_lo[2], add_hi[2], keep_hi[2];
+};
+OpaqueLanes opaque_lanes_of(const OpaqueBlend& w) noexcept;
+
+// Blends `count` 4-byte pixels from `p`, pixel i by weights[alpha[i]] (and
+// lanes[alpha[i]], the same weights as lanes), exactly as one pixel at a time
+// does; the vector forms need every weight used to fit as OpaqueBlendRun's do.
+using OpaqueBlendEach = void (*)(std::uint8_t* p, std::int32_t count, const std::uint8_t* alpha,
+                                 const OpaqueBlend* weights, const OpaqueLanes* lanes) noexcept;
+
 // `colour` composited "over" one pixel by `coverage` (0 to 1), exactly as a
 // blended fill of draw_rect covers it.
 void blend_over(std::uint8_t* pixel, const PixelRows& px, const Colour& colour,
                 float coverage) noexcept;
 
-// The plain form: one byte at a time.
+// The weights blend_over uses for `colour` at `coverage` on a pixel without
+// per-pixel alpha; false when it covers nothing (the pixel stays).
+bool opaque_blend_of(const PixelRows& px, const Colour& colour, float coverage, OpaqueBlend& w) noexcept;
+
+// The plain forms: one byte at a time.
 void blend_opaque_run_plain(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept;
+void blend_opaque_each_plain(std::uint8_t* p, std::int32_t count, const std::uint8_t* alpha,
+                             const OpaqueBlend* weights, const OpaqueLanes* lanes) noexcept;
 
 // The pixels whose centres lie within half a pixel of the box, within `clip`:
 // no pixel outside can have coverage above 0.

@@ -1,10 +1,15 @@
 #include "draw_shadow.hpp"
 
 #include <algorithm>
-#include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
 
 #include "../../../support/numeric.hpp"
+#include "evaluators.hpp"
+#include "opaque_blend.hpp"
 
 namespace zuvo::draw {
 namespace {
@@ -12,8 +17,19 @@ namespace {
 // How far the shadow reaches beyond the box, in sigmas: past it the
 // coverage is below 0.0014, under half a unit of 255.
 constexpr double kReach = 3.0;
-// How far a notch's arc is followed from a pixel's row, in sigmas.
-constexpr double kWindow = 4.0;
+// How far a quadrature node of a notch is followed, in sigmas, across rows
+// and across columns: beyond, its Gaussian weight is below 4e-6 of its peak
+// and its normal CDF within 3e-7 of 0 or 1.
+constexpr double kWindow = 5.0;
+// The per-row quadrature (for corners too long for fixed nodes) follows the
+// arc this far from a pixel's row, in sigmas.
+constexpr double kRowWindow = 4.0;
+// Fixed nodes: four to a panel of at most this many sigmas of arc, and at
+// most this many nodes to a corner.
+constexpr double kPanel = 1.5;
+constexpr int kMaxNodes = 256;
+// Runs of one alpha at least this long are blended as runs.
+constexpr std::int32_t kLongRun = 16;
 
 // The standard normal CDF, interpolated in a table of 1/256 steps over
 // [-8, 8] (off by at most 5e-7); 0 and 1 beyond.
@@ -77,6 +93,7 @@ const Quadrature& quadrature(double sigma) noexcept {
 struct Corner {
     double cx, cy, r;
     double sx, sy;  // -1 or +1: the side the corner lies on
+    double outer_x() const noexcept { return cx + sx * r; }  // the square's outer side
 };
 
 Corner corner(const ShadowPaint& p, int i) noexcept {
@@ -89,60 +106,345 @@ Corner corner(const ShadowPaint& p, int i) noexcept {
     }
 }
 
-// The quadrature of one notch for the pixel row at py: nodes along the arc
-// (their x) with weights that carry the Gaussian of their row.
-struct NotchRow {
-    int count = 0;
-    double x[16], weight[16];
-    double outer_x;     // the square's outer side
-    double weight_sum;  // the sum of the weights
+// The notch's blurred area at a pixel is an integral along the arc, in the
+// angle theta from the straight side (y = cy + sy r sin theta):
+//   sum over nodes of w(theta) r cos(theta) g(py - y) (C(x) - C(outer))
+// with g the Gaussian, C(x) = normal_cdf((x - px) / sigma), and the sign
+// flipped on the right corners, whose notch runs from the arc out.
+
+// The arc's angles whose rows lie within `window` sigmas of the rows
+// [lo, hi]; false when there are none.
+bool arc_within(const Corner& c, double lo, double hi, double sigma, double window, double& a,
+                double& b) noexcept {
+    const double t1 = c.sy * (lo - window * sigma - c.cy), t2 = c.sy * (hi + window * sigma - c.cy);
+    const double t_lo = std::max(std::min(t1, t2), 0.0), t_hi = std::min(std::max(t1, t2), c.r);
+    if (!(t_lo < t_hi)) return false;
+    a = std::asin(std::min(t_lo / c.r, 1.0));
+    b = std::asin(std::min(t_hi / c.r, 1.0));
+    return true;
+}
+
+// Fixed nodes for every row: the arc within reach of the drawn rows cut into
+// panels of kPanel sigmas, four Gauss-Legendre nodes each.  Each node's
+// normal CDF is taken once per column, and a row is then a weighted sum of
+// those columns.  Corners needing more than kMaxNodes nodes (sharp shadows
+// of long arcs) take the per-row quadrature below.
+class FixedNotch {
+public:
+    // Plans the nodes; false when there would be too many.
+    bool plan(const Corner& c, PixelBox box, double sigma) noexcept {
+        c_ = c;
+        sigma_ = sigma;
+        double a, b;
+        if (!arc_within(c, box.y0 + 0.5, box.y1 - 0.5, sigma, kWindow, a, b)) return true;  // never felt
+        const double panels = std::ceil((b - a) * c.r / (kPanel * sigma));
+        if (!(panels <= kMaxNodes / 4)) return false;
+        const int n = std::max(static_cast<int>(panels), 1);
+        const double norm = 1.0 / (sigma * 2.5066282746310002);  // the Gaussian's peak
+        double y_min = c.cy + c.r, y_max = c.cy - c.r;
+        for (int p = 0; p < n; ++p) {
+            const double lo = a + (b - a) * p / n, hi = a + (b - a) * (p + 1) / n;
+            const double mid = (lo + hi) * 0.5, half = (hi - lo) * 0.5;
+            for (int k = 0; k < 4; ++k) {
+                const int node = k < 2 ? 1 - k : k - 2;
+                const double theta = mid + (k < 2 ? -kSoft.node[node] : kSoft.node[node]) * half;
+                const int at = count_++;
+                x_[at] = c.cx + c.sx * c.r * std::cos(theta);
+                y_[at] = c.cy + c.sy * c.r * std::sin(theta);
+                base_[at] = kSoft.weight[node] * half * c.r * std::cos(theta) * norm;
+                y_min = std::min(y_min, y_[at]);
+                y_max = std::max(y_max, y_[at]);
+            }
+        }
+        row0_ = floor_clamped(y_min - kWindow * sigma - 1.0, box.y0, box.y1);
+        row1_ = ceil_clamped(y_max + kWindow * sigma + 1.0, box.y0, box.y1);
+        const double left = std::min(c.cx, c.outer_x()) - kWindow * sigma - box.x0;
+        const double right = std::max(c.cx, c.outer_x()) + kWindow * sigma - box.x0;
+        col0_ = floor_clamped(left - 1.0, 0, box.x1 - box.x0);
+        cols_ = ceil_clamped(right + 1.0, 0, box.x1 - box.x0) - col0_;
+        if (row0_ >= row1_ || cols_ <= 0) count_ = 0;
+        return true;
+    }
+
+    // The floats of table the nodes need.
+    std::size_t table_size() const noexcept {
+        return count_ ? static_cast<std::size_t>(count_ + 1) * static_cast<std::size_t>(cols_) : 0;
+    }
+
+    // Fills the table: each node's CDF per column, then the outer side's.
+    void fill(float* table, std::int32_t x0) noexcept {
+        table_ = table;
+        for (int k = 0; k <= count_; ++k) {
+            const double x = k < count_ ? x_[k] : c_.outer_x();
+            float* row = table + static_cast<std::size_t>(k) * static_cast<std::size_t>(cols_);
+            for (std::int32_t i = 0; i < cols_; ++i) {
+                row[i] = static_cast<float>(normal_cdf((x - (x0 + col0_ + i + 0.5)) / sigma_));
+            }
+        }
+    }
+
+    // Whether the notch may be felt on the pixel row y.
+    bool reaches(std::int32_t y) const noexcept { return count_ > 0 && y >= row0_ && y < row1_; }
+
+    // Takes the notch off the pixel row y; false when it is not felt there.
+    bool take_off(std::int32_t y, float* coverage) const noexcept {
+        if (!reaches(y)) return false;
+        const double py = y + 0.5;
+        float* cover = coverage + col0_;
+        float weight_sum = 0;
+        bool felt = false;
+        for (int k = 0; k < count_; ++k) {
+            const double d = (py - y_[k]) / sigma_;
+            if (!(std::fabs(d) <= kWindow)) continue;
+            const auto w = static_cast<float>(c_.sx * base_[k] * std::exp(-0.5 * d * d));
+            weight_sum += w;
+            felt = true;
+            const float* cdf = table_ + static_cast<std::size_t>(k) * static_cast<std::size_t>(cols_);
+            for (std::int32_t i = 0; i < cols_; ++i) cover[i] += w * cdf[i];
+        }
+        if (!felt) return false;
+        const float* outer = table_ + static_cast<std::size_t>(count_) * static_cast<std::size_t>(cols_);
+        for (std::int32_t i = 0; i < cols_; ++i) cover[i] -= weight_sum * outer[i];
+        return true;
+    }
+
+private:
+    Corner c_{};
+    double sigma_ = 1;
+    int count_ = 0;
+    double x_[kMaxNodes], y_[kMaxNodes], base_[kMaxNodes];
+    std::int32_t row0_ = 0, row1_ = 0, col0_ = 0, cols_ = 0;
+    const float* table_ = nullptr;
 };
 
-NotchRow notch_row(const Corner& c, double py, double sigma) noexcept {
-    NotchRow row;
-    row.outer_x = c.cx + c.sx * c.r;
-    row.weight_sum = 0;
-    // The arc's rows t = |y - cy| in [0, r] within the window of py.
-    const double t_py = c.sy * (py - c.cy);
-    const double t_lo = std::max(t_py - kWindow * sigma, 0.0);
-    const double t_hi = std::min(t_py + kWindow * sigma, c.r);
-    if (!(t_lo < t_hi)) return row;
-    const double a = std::asin(std::min(t_lo / c.r, 1.0)), b = std::asin(std::min(t_hi / c.r, 1.0));
-    const double mid = (a + b) * 0.5, half = (b - a) * 0.5;
-    const double norm = 1.0 / (sigma * 2.5066282746310002);  // the Gaussian's peak
-    const Quadrature& q = quadrature(sigma);
-    for (int k = 0; k < 2 * q.half; ++k) {
-        const int node = k < q.half ? q.half - 1 - k : k - q.half;
-        const double theta = mid + (k < q.half ? -q.node[node] : q.node[node]) * half;
-        const double w = q.weight[node] * half;
-        const double y = c.cy + c.sy * c.r * std::sin(theta);
-        const double dy = (py - y) / sigma;
-        row.x[k] = c.cx + c.sx * c.r * std::cos(theta);
-        row.weight[k] = w * c.r * std::cos(theta) * norm * std::exp(-0.5 * dy * dy);
-        row.weight_sum += row.weight[k];
+// The per-row quadrature of one corner: nodes along the part of the arc
+// within kRowWindow sigmas of the row (their x), with weights that carry the
+// Gaussian of their row.
+class RowNotch {
+public:
+    RowNotch(const Corner& c, double sigma) noexcept : c_(c), sigma_(sigma) {}
+
+    // Whether the arc comes within kRowWindow sigmas of the row at py.
+    static bool reaches(const Corner& c, double py, double sigma) noexcept {
+        double a, b;
+        return c.r > 0 && arc_within(c, py, py, sigma, kRowWindow, a, b);
     }
-    row.count = 2 * q.half;
-    return row;
-}
 
-// The blurred area of the notch at the pixel column px.
-double notch_at(const NotchRow& row, double sx, double px, double sigma) noexcept {
-    if (row.count == 0) return 0;
-    double sum = 0;
-    for (int k = 0; k < row.count; ++k) sum += row.weight[k] * normal_cdf((row.x[k] - px) / sigma);
-    const double outer = row.weight_sum * normal_cdf((row.outer_x - px) / sigma);
-    // Left corners: the notch runs from the outer side in to the arc.
-    return sx < 0 ? sum - outer : outer - sum;
-}
+    bool take_off(double py, std::int32_t x0, std::int32_t width, float* coverage) noexcept {
+        if (!(c_.r > 0) || !plan_row(py)) return false;
+        // The columns near the corner, a column wider on each side than
+        // near() says, which decides.
+        const double lo = std::min(c_.cx, c_.outer_x()) - kRowWindow * sigma_ - x0;
+        const double hi = std::max(c_.cx, c_.outer_x()) + kRowWindow * sigma_ - x0;
+        const std::int32_t first = floor_clamped(lo - 1, 0, width), last = ceil_clamped(hi + 1, 0, width);
+        for (std::int32_t i = first; i < last; ++i) {
+            const double px = x0 + i + 0.5;
+            if (near(px)) coverage[i] -= static_cast<float>(notch_at(px));
+        }
+        return true;
+    }
 
-// Whether the pixel column px is near enough to a corner's square to feel it.
-bool near_corner(const Corner& c, double px, double sigma) noexcept {
-    const double lo = std::min(c.cx, c.cx + c.sx * c.r), hi = std::max(c.cx, c.cx + c.sx * c.r);
-    return px > lo - kWindow * sigma && px < hi + kWindow * sigma;
-}
+private:
+    bool plan_row(double py) noexcept {
+        count_ = 0;
+        weight_sum_ = 0;
+        double a, b;
+        if (!arc_within(c_, py, py, sigma_, kRowWindow, a, b)) return false;
+        const double mid = (a + b) * 0.5, half = (b - a) * 0.5;
+        const double norm = 1.0 / (sigma_ * 2.5066282746310002);  // the Gaussian's peak
+        const Quadrature& q = quadrature(sigma_);
+        for (int k = 0; k < 2 * q.half; ++k) {
+            const int node = k < q.half ? q.half - 1 - k : k - q.half;
+            const double theta = mid + (k < q.half ? -q.node[node] : q.node[node]) * half;
+            const double w = q.weight[node] * half;
+            const double dy = (py - (c_.cy + c_.sy * c_.r * std::sin(theta))) / sigma_;
+            x_[k] = c_.cx + c_.sx * c_.r * std::cos(theta);
+            weight_[k] = w * c_.r * std::cos(theta) * norm * std::exp(-0.5 * dy * dy);
+            weight_sum_ += weight_[k];
+        }
+        count_ = 2 * q.half;
+        return true;
+    }
+
+    // Whether the pixel column px is near enough to the corner's square to feel it.
+    bool near(double px) const noexcept {
+        const double lo = std::min(c_.cx, c_.outer_x()), hi = std::max(c_.cx, c_.outer_x());
+        return px > lo - kRowWindow * sigma_ && px < hi + kRowWindow * sigma_;
+    }
+
+    // The blurred area of the notch at the pixel column px.
+    double notch_at(double px) const noexcept {
+        double sum = 0;
+        for (int k = 0; k < count_; ++k) sum += weight_[k] * normal_cdf((x_[k] - px) / sigma_);
+        const double outer = weight_sum_ * normal_cdf((c_.outer_x() - px) / sigma_);
+        // Left corners: the notch runs from the outer side in to the arc.
+        return c_.sx < 0 ? sum - outer : outer - sum;
+    }
+
+    Corner c_;
+    double sigma_;
+    int count_ = 0;
+    double x_[16], weight_[16];
+    double weight_sum_ = 0;
+};
 
 double span_cdf(double lo, double hi, double p, double sigma) noexcept {
     return normal_cdf((hi - p) / sigma) - normal_cdf((lo - p) / sigma);
+}
+
+// The shadow's coverage, row by row, in [0, 1]; and, on pixels without
+// per-pixel alpha, each pixel's alpha round(alpha * coverage).  A row equal
+// to the last one computed (no corner felt, the same vertical factor) is not
+// computed again.
+class ShadowRows {
+public:
+    ShadowRows(const ShadowPaint& p, PixelBox box, bool with_alpha, float* scratch) noexcept
+        : p_(p), box_(box), width_(box.x1 - box.x0), with_alpha_(with_alpha), horizontal_(scratch),
+          coverage_(scratch + width_), alpha_(reinterpret_cast<std::uint8_t*>(scratch + 2 * width_)) {
+        for (std::int32_t i = 0; i < width_; ++i) {
+            horizontal_[i] = static_cast<float>(span_cdf(p.x0, p.x1, box.x0 + i + 0.5, p.sigma));
+        }
+        std::size_t table = 0;
+        for (int c = 0; c < 4; ++c) {
+            const Corner k = corner(p, c);
+            kind_[c] = !(k.r > 0) ? Kind::none : fixed_[c].plan(k, box, p.sigma) ? Kind::fixed : Kind::per_row;
+            if (kind_[c] == Kind::fixed) table += fixed_[c].table_size();
+        }
+        if (table) tables_.reset(new (std::nothrow) float[table]);
+        float* next = tables_.get();
+        for (int c = 0; c < 4; ++c) {
+            if (kind_[c] != Kind::fixed || fixed_[c].table_size() == 0) continue;
+            if (!next) {  // no memory for the tables: the per-row quadrature needs none
+                kind_[c] = Kind::per_row;
+                continue;
+            }
+            fixed_[c].fill(next, box.x0);
+            next += fixed_[c].table_size();
+        }
+    }
+
+    // Computes the pixel row y (unless it equals the last).
+    void compute(std::int32_t y) noexcept {
+        const double py = y + 0.5;
+        const double vertical = span_cdf(p_.y0, p_.y1, py, p_.sigma);
+        bool corners = false;
+        for (int c = 0; c < 4; ++c) {
+            corners |= kind_[c] == Kind::fixed ? fixed_[c].reaches(y)
+                     : kind_[c] == Kind::per_row && RowNotch::reaches(corner(p_, c), py, p_.sigma);
+        }
+        if (!corners && vertical == last_vertical_) return;
+        last_vertical_ = corners ? std::nan("") : vertical;
+        // Locals, not members: a byte store could otherwise change them.
+        const auto v = static_cast<float>(vertical);
+        const float alpha = p_.colour.a;
+        const std::int32_t n = width_;
+        const float* horizontal = horizontal_;
+        float* coverage = coverage_;
+        std::uint8_t* bytes = alpha_;
+        if (!corners && !with_alpha_) {
+            // Every product lies in [0, 1]: straight to bytes, in [0, 255.5).
+            for (std::int32_t i = 0; i < n; ++i) {
+                bytes[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(horizontal[i] * v * alpha + 0.5f));
+            }
+            return;
+        }
+        for (std::int32_t i = 0; i < n; ++i) coverage[i] = horizontal[i] * v;
+        for (int c = 0; c < 4; ++c) {
+            if (kind_[c] == Kind::fixed) {
+                fixed_[c].take_off(y, coverage);
+            } else if (kind_[c] == Kind::per_row) {
+                RowNotch(corner(p_, c), p_.sigma).take_off(py, box_.x0, n, coverage);
+            }
+        }
+        // Clamped to [0, 1] (NaN as 0): the conversion below is defined.
+        for (std::int32_t i = 0; i < n; ++i) {
+            const float c = coverage[i];
+            coverage[i] = c > 0.0f ? (c < 1.0f ? c : 1.0f) : 0.0f;
+        }
+        if (with_alpha_) return;
+        for (std::int32_t i = 0; i < n; ++i) {
+            bytes[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(coverage[i] * alpha + 0.5f));
+        }
+    }
+    const float* coverage() const noexcept { return coverage_; }
+    const std::uint8_t* alpha() const noexcept { return alpha_; }
+
+private:
+    enum class Kind : std::uint8_t { none, fixed, per_row };
+    const ShadowPaint& p_;
+    PixelBox box_;
+    std::int32_t width_;
+    bool with_alpha_;
+    float* horizontal_;
+    float* coverage_;
+    std::uint8_t* alpha_;
+    double last_vertical_ = std::nan("");
+    Kind kind_[4];
+    FixedNotch fixed_[4];
+    std::unique_ptr<float[]> tables_;
+};
+
+// One pixel, as draw_rect blends: with per-pixel alpha, the colour at the
+// coverage; without, the colour with its alpha scaled and rounded to a byte,
+// which runs of one alpha share.
+inline void blend_coverage(std::uint8_t* pixel, const PixelRows& px, const Colour& colour,
+                           float coverage) noexcept {
+    blend_over(pixel, px, colour, coverage);
+}
+inline void blend_alpha(std::uint8_t* pixel, const PixelRows& px, Colour colour, std::uint8_t a) noexcept {
+    colour.a = a;
+    blend_over(pixel, px, colour, 1.0f);
+}
+
+// Whether the 8 bytes from `p` are all equal.
+inline bool same_eight(const std::uint8_t* p) noexcept {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word == 0x0101010101010101u * p[0];
+}
+
+// Where the run of bytes equal to row[i] ends (row[i] included), before `end`.
+std::int32_t run_end(const std::uint8_t* row, std::int32_t i, std::int32_t end) noexcept {
+    const std::uint8_t v = row[i++];
+    const std::uint64_t all = 0x0101010101010101u * v;
+    for (; i + 8 <= end; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, row + i, 8);
+        if (const std::uint64_t differ = word ^ all) {
+            return i + (std::endian::native == std::endian::little ? std::countr_zero(differ)
+                                                                   : std::countl_zero(differ)) / 8;
+        }
+    }
+    while (i < end && row[i] == v) ++i;
+    return i;
+}
+
+// The fixed-point weights of each alpha the shadow can take on pixels without
+// per-pixel alpha (those of an alpha that covers nothing leave the pixel as
+// it is), as OpaqueBlend and as lanes.
+struct OpaqueWeights {
+    OpaqueBlend blend[256];
+    OpaqueLanes lanes[256];
+    bool covers[256] = {};  // false where the pixel stays as it is
+    bool fit = true;        // every one fits the vector blends
+
+    OpaqueWeights(const PixelRows& px, Colour colour) noexcept {
+        const auto top = static_cast<std::uint8_t>(colour.a + 0.5f);
+        for (int a = 0; a <= top; ++a) {
+            colour.a = static_cast<float>(a);
+            OpaqueBlend& w = blend[a];
+            covers[a] = opaque_blend_of(px, colour, 1.0f, w);
+            if (!covers[a]) {
+                for (std::uint32_t& keep : w.keep) keep = 256;
+            }
+            lanes[a] = opaque_lanes_of(w);
+            fit = fit && fits_sixteen_bits(w);
+        }
+    }
+};
+
+inline std::uint8_t* row_start(const PixelRows& px, std::int32_t x, std::int32_t y) noexcept {
+    return px.base + y * px.pitch + static_cast<std::ptrdiff_t>(x) * px.bytes_per_pixel;
 }
 
 }  // namespace
@@ -155,46 +457,108 @@ PixelBox shadow_pixels(const ShadowPaint& p, PixelBox clip) noexcept {
     return box.empty() ? PixelBox{} : box;
 }
 
-PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip,
-                     double* scratch) noexcept {
+PixelBox draw_shadow_plain(const PixelRows& px, const ShadowPaint& p, PixelBox clip,
+                           float* scratch) noexcept {
     const PixelBox box = shadow_pixels(p, clip);
     if (box.empty()) return box;
-    const std::int32_t width = box.x1 - box.x0;
-    // The rectangle's horizontal factor once per column; each row's
-    // coverage, then its blend.
-    double* horizontal = scratch;
-    double* coverage = scratch + width;
-    for (std::int32_t i = 0; i < width; ++i) horizontal[i] = span_cdf(p.x0, p.x1, box.x0 + i + 0.5, p.sigma);
+    const bool with_alpha = px.alpha >= 0;
+    ShadowRows rows(p, box, with_alpha, scratch);
     for (std::int32_t y = box.y0; y < box.y1; ++y) {
-        const double py = y + 0.5;
-        const double vertical = span_cdf(p.y0, p.y1, py, p.sigma);
-        for (std::int32_t i = 0; i < width; ++i) coverage[i] = horizontal[i] * vertical;
-        for (int c = 0; c < 4; ++c) {
-            const Corner corner_c = corner(p, c);
-            if (!(corner_c.r > 0)) continue;
-            const NotchRow notch = notch_row(corner_c, py, p.sigma);
-            if (notch.count == 0) continue;
-            // The columns near the corner, a column wider on each side than
-            // near_corner says, which decides.
-            const double lo = std::min(corner_c.cx, corner_c.cx + corner_c.sx * corner_c.r) -
-                              kWindow * p.sigma - box.x0;
-            const double hi = std::max(corner_c.cx, corner_c.cx + corner_c.sx * corner_c.r) +
-                              kWindow * p.sigma - box.x0;
-            const std::int32_t first = floor_clamped(lo - 1, 0, width), last = ceil_clamped(hi + 1, 0, width);
-            for (std::int32_t i = first; i < last; ++i) {
-                const double pxc = box.x0 + i + 0.5;
-                if (near_corner(corner_c, pxc, p.sigma)) {
-                    coverage[i] -= notch_at(notch, corner_c.sx, pxc, p.sigma);
-                }
+        rows.compute(y);
+        std::uint8_t* pixel = row_start(px, box.x0, y);
+        for (std::int32_t i = 0; i < box.x1 - box.x0; ++i, pixel += px.bytes_per_pixel) {
+            if (with_alpha) {
+                blend_coverage(pixel, px, p.colour, rows.coverage()[i]);
+            } else {
+                blend_alpha(pixel, px, p.colour, rows.alpha()[i]);
             }
-        }
-        std::uint8_t* pixel = px.base + y * px.pitch + static_cast<std::ptrdiff_t>(box.x0) * px.bytes_per_pixel;
-        for (std::int32_t i = 0; i < width; ++i, pixel += px.bytes_per_pixel) {
-            const double c = std::min(std::max(coverage[i], 0.0), 1.0);
-            blend_over(pixel, px, p.colour, static_cast<float>(c));
         }
     }
     return box;
+}
+
+PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, float* scratch,
+                     OpaqueBlendRun blend_run, OpaqueBlendEach blend_each) noexcept {
+    // Runs are blended in another order than the plain form's: they need
+    // rows that do not overlap and whole pixels.
+    const std::int32_t bytes = px.bytes_per_pixel;
+    if ((bytes != 3 && bytes != 4) || px.pitch < static_cast<std::ptrdiff_t>(px.width) * bytes) {
+        return draw_shadow_plain(px, p, clip, scratch);
+    }
+    const PixelBox box = shadow_pixels(p, clip);
+    if (box.empty()) return box;
+    const std::int32_t width = box.x1 - box.x0;
+    ShadowRows rows(p, box, px.alpha >= 0, scratch);
+    if (px.alpha >= 0) {
+        // A pixel equal to the last one blended, at the same coverage,
+        // becomes what that one did.
+        float last = -1;
+        std::uint8_t before[4] = {}, after[4] = {};
+        const auto size = static_cast<std::size_t>(bytes);
+        for (std::int32_t y = box.y0; y < box.y1; ++y) {
+            rows.compute(y);
+            const float* coverage = rows.coverage();
+            std::uint8_t* pixel = row_start(px, box.x0, y);
+            for (std::int32_t i = 0; i < width; ++i, pixel += bytes) {
+                if (coverage[i] == last && std::memcmp(pixel, before, size) == 0) {
+                    std::memcpy(pixel, after, size);
+                    continue;
+                }
+                std::memcpy(before, pixel, size);
+                blend_coverage(pixel, px, p.colour, coverage[i]);
+                std::memcpy(after, pixel, size);
+                last = coverage[i];
+            }
+        }
+        return box;
+    }
+    const OpaqueWeights weights(px, p.colour);
+    if (!weights.fit || bytes == 3) blend_each = blend_opaque_each_plain;
+    for (std::int32_t y = box.y0; y < box.y1; ++y) {
+        rows.compute(y);
+        const std::uint8_t* alpha = rows.alpha();
+        std::uint8_t* row = row_start(px, box.x0, y);
+        if (bytes == 3) {
+            for (std::int32_t i = 0; i < width; ++i, row += 3) blend_opaque_pixel(row, weights.blend[alpha[i]], 3);
+            continue;
+        }
+        // Long runs of one alpha through blend_run (none where it covers
+        // nothing), the pixels between them through blend_each.  A run that
+        // long covers a whole block of 8 columns from its start onwards: only
+        // blocks all of one alpha are looked at more closely.
+        const auto each = [&](std::int32_t from, std::int32_t to) {
+            if (from < to) blend_each(row + 4 * from, to - from, alpha + from, weights.blend, weights.lanes);
+        };
+        std::int32_t pending = 0;
+        for (std::int32_t k = 0; k + 8 <= width;) {
+            if (!weights.fit || !same_eight(alpha + k)) {
+                k += 8;
+                continue;
+            }
+            const std::uint8_t a = alpha[k];
+            std::int32_t start = k;
+            while (start > pending && alpha[start - 1] == a) --start;
+            const std::int32_t end = run_end(alpha, k, width);
+            if (end - start >= kLongRun) {
+                each(pending, start);
+                if (weights.covers[a]) blend_run(row + 4 * start, end - start, weights.blend[a]);
+                pending = end;
+            }
+            k = end;
+        }
+        each(pending, width);
+    }
+    return box;
+}
+
+PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& paint, PixelBox clip, float* scratch) noexcept {
+    static const curvix::Evaluators best = [] {
+        curvix::Evaluators e = curvix::evaluators_of(curvix::best_kernel_path());
+        if (!e.draw_blend_run) e.draw_blend_run = blend_opaque_run_plain;
+        if (!e.draw_blend_each) e.draw_blend_each = blend_opaque_each_plain;
+        return e;
+    }();
+    return draw_shadow(px, paint, clip, scratch, best.draw_blend_run, best.draw_blend_each);
 }
 
 }  // namespace zuvo::draw

@@ -1,14 +1,15 @@
 // Soft shadows: a rounded box blurred by a Gaussian, composited "over"
 // existing 24- and 32-bit pixels.  No Python.
 //
-// The shadow's alpha at a pixel centre is the colour's alpha times the
-// box's indicator convolved with a Gaussian of standard deviation sigma.
-// The rectangle's part is a product of two differences of normal CDFs; each
-// rounded corner takes away its notch (the corner square outside the arc),
-// whose blurred area is an integral over the arc, taken by Gauss-Legendre
-// quadrature on the part of the arc within reach of the pixel.
+// The shadow's coverage at a pixel centre is the box's indicator convolved
+// with a Gaussian of standard deviation sigma.  The rectangle's part is a
+// product of two differences of normal CDFs; each rounded corner takes away
+// its notch (the corner square outside the arc), whose blurred area is an
+// integral over the arc by Gauss-Legendre quadrature.  The pixel is then
+// blended as draw_rect blends the colour with alpha round(alpha * coverage).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "draw_rect.hpp"
@@ -27,10 +28,21 @@ struct ShadowPaint {
 // The pixels the shadow reaches (within three sigmas of the box), within `clip`.
 PixelBox shadow_pixels(const ShadowPaint& paint, PixelBox clip) noexcept;
 
-// Draws the shadow on the pixels of shadow_pixels(paint, clip) and returns
-// that box.  `scratch` holds two doubles per column of that box (at most
-// the clip's width).
+// The floats of scratch a draw needs per column of its clip.
+inline constexpr std::size_t kShadowScratchPerColumn = 3;
+
+// Draws the shadow on the pixels of shadow_pixels(paint, clip) (`clip` within
+// the surface) and returns that box.  `scratch` holds
+// kShadowScratchPerColumn floats per column of the clip.  The plain form
+// blends one pixel at a time; the fast form is byte for byte the same, and
+// on 4-byte pixels without per-pixel alpha blends long runs of one alpha
+// with `blend_run` and the pixels between them with `blend_each` (the fast
+// form's default takes the best of this processor's).
+PixelBox draw_shadow_plain(const PixelRows& px, const ShadowPaint& paint, PixelBox clip,
+                           float* scratch) noexcept;
+PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& paint, PixelBox clip, float* scratch,
+                     OpaqueBlendRun blend_run, OpaqueBlendEach blend_each) noexcept;
 PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& paint, PixelBox clip,
-                     double* scratch) noexcept;
+                     float* scratch) noexcept;
 
 }  // namespace zuvo::draw

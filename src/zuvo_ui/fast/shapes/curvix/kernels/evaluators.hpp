@@ -48,6 +48,7 @@ struct Evaluators {
     CornerTransformRowsEvaluator corner_transform_rows = nullptr;
     OutlinedRowsEvaluator outlined_rows = nullptr;
     draw::OpaqueBlendRun draw_blend_run = nullptr;
+    draw::OpaqueBlendEach draw_blend_each = nullptr;
 };
 
 // `scalar` is on every processor and compiler: the scalar kernels' own

@@ -55,6 +55,7 @@ Evaluators portable_evaluators() noexcept {
     e.corner_transform_rows = corner_transform_rows_scalar;
     e.outlined_rows = outlined_rows_scalar;
     e.draw_blend_run = draw::blend_opaque_run_plain;
+    e.draw_blend_each = draw::blend_opaque_each_plain;
     return e;
 }
 

@@ -20,6 +20,7 @@ Evaluators make_evaluators() noexcept {
     e.corner_transform_rows = corner_transform_rows<Isa>;
     e.outlined_rows = outlined_rows<Isa>;
     e.draw_blend_run = blend_opaque_run<Isa>;
+    e.draw_blend_each = blend_opaque_each<Isa>;
     return e;
 }
 
