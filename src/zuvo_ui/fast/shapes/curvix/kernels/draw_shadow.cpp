@@ -18,16 +18,18 @@ namespace {
 // coverage is below 0.0014, under half a unit of 255.
 constexpr double kReach = 3.0;
 // How far a quadrature node of a notch is followed, in sigmas, across rows
-// and across columns: beyond, its Gaussian weight is below 4e-6 of its peak
-// and its normal CDF within 3e-7 of 0 or 1.
-constexpr double kWindow = 5.0;
-// The per-row quadrature (for corners too long for fixed nodes) follows the
-// arc this far from a pixel's row, in sigmas.
-constexpr double kRowWindow = 4.0;
-// Fixed nodes: four to a panel of at most this many sigmas of arc, and at
-// most this many nodes to a corner.
-constexpr double kPanel = 1.5;
-constexpr int kMaxNodes = 256;
+// and across columns: beyond, its Gaussian weight is below 3.4e-4 of its
+// peak and its normal CDF within 3.2e-5 of 0 or 1.
+constexpr double kWindow = 4.0;
+// The arc is cut into panels of at most this many sigmas of arc, four
+// Gauss-Legendre nodes to a panel.
+constexpr double kPanel = 3.0;
+// Nodes fixed for the whole draw: at most this many to a corner, and at most
+// this many floats of table for all four.
+constexpr double kMaxNodes = 2048;
+constexpr double kMaxTable = 1 << 22;
+// Nodes planned row by row (beyond those limits): at most this many panels.
+constexpr int kRowPanels = 16;
 // Runs of one alpha at least this long are blended as runs.
 constexpr std::int32_t kLongRun = 16;
 
@@ -59,34 +61,6 @@ private:
 inline double normal_cdf(double z) noexcept {
     static const NormalCdf table;
     return table(z);
-}
-
-// Gauss-Legendre rules on [-1, 1], the positive nodes and their weights.
-// The sharper the shadow, the more the window's rows bunch up near the arc's
-// end, and the more nodes keep the notch within 0.2/255 of its integral
-// (measured against a 20,000-slice integral for sigmas from 0.02 to 80).
-struct Quadrature {
-    int half;  // nodes on each side of 0
-    double node[8], weight[8];
-};
-constexpr Quadrature kSharp = {8,
-                               {0.09501250983763744, 0.2816035507792589, 0.45801677765722737,
-                                0.6178762444026438, 0.755404408355003, 0.8656312023878318,
-                                0.9445750230732326, 0.9894009349916499},
-                               {0.18945061045506864, 0.18260341504492364, 0.16915651939500265,
-                                0.1495959888165767, 0.12462897125553407, 0.0951585116824926,
-                                0.062253523938647456, 0.027152459411754176}};
-constexpr Quadrature kMedium = {4,
-                                {0.18343464249564978, 0.525532409916329, 0.7966664774136267,
-                                 0.9602898564975362},
-                                {0.36268378337836166, 0.3137066458778869, 0.22238103445337443,
-                                 0.10122853629037706}};
-constexpr Quadrature kSoft = {2,
-                              {0.33998104358485626, 0.8611363115940526},
-                              {0.6521451548625464, 0.34785484513745357}};
-
-const Quadrature& quadrature(double sigma) noexcept {
-    return sigma < 2.0 ? kSharp : sigma < 6.0 ? kMedium : kSoft;
 }
 
 // One rounded corner: its arc's centre, its radius, and which way is out.
@@ -124,56 +98,79 @@ bool arc_within(const Corner& c, double lo, double hi, double sigma, double wind
     return true;
 }
 
-// Fixed nodes for every row: the arc within reach of the drawn rows cut into
-// panels of kPanel sigmas, four Gauss-Legendre nodes each.  Each node's
-// normal CDF is taken once per column, and a row is then a weighted sum of
-// those columns.  Corners needing more than kMaxNodes nodes (sharp shadows
-// of long arcs) take the per-row quadrature below.
+// Columns [lo, hi) of the box's rows.
+struct Span {
+    std::int32_t lo = 0, hi = 0;
+};
+
+// The panels of kPanel sigmas that the arc between angles a and b needs.
+double panels_for(const Corner& c, double a, double b, double sigma) noexcept {
+    return std::max(std::ceil((b - a) * c.r / (kPanel * sigma)), 1.0);
+}
+
+// The 4 * panels nodes of the arc between angles a and b: their x, their y,
+// and their weights without the Gaussian of the row, in order of angle.
+void arc_nodes(const Corner& c, double a, double b, int panels, double sigma, double* x, double* y,
+               double* weight) noexcept {
+    // Gauss-Legendre with four nodes on [-1, 1].
+    static constexpr double node[4] = {-0.8611363115940526, -0.33998104358485626, 0.33998104358485626,
+                                       0.8611363115940526};
+    static constexpr double node_weight[4] = {0.34785484513745357, 0.6521451548625464, 0.6521451548625464,
+                                              0.34785484513745357};
+    const double norm = 1.0 / (sigma * 2.5066282746310002);  // the Gaussian's peak
+    for (int p = 0, at = 0; p < panels; ++p) {
+        const double lo = a + (b - a) * p / panels, hi = a + (b - a) * (p + 1) / panels;
+        const double mid = (lo + hi) * 0.5, half = (hi - lo) * 0.5;
+        for (int k = 0; k < 4; ++k, ++at) {
+            const double theta = mid + node[k] * half;
+            x[at] = c.cx + c.sx * c.r * std::cos(theta);
+            y[at] = c.cy + c.sy * c.r * std::sin(theta);
+            weight[at] = node_weight[k] * half * c.r * std::cos(theta) * norm;
+        }
+    }
+}
+
+// Fixed nodes for every row: the arc within reach of the drawn rows.  Each
+// node's normal CDF is taken once per column, and a row is then a weighted
+// sum of those columns.  Corners needing too many nodes or too much table
+// (sharp shadows of long arcs) take the per-row quadrature below.
 class FixedNotch {
 public:
     // Plans the nodes; false when there would be too many.
     bool plan(const Corner& c, PixelBox box, double sigma) noexcept {
         c_ = c;
         sigma_ = sigma;
-        double a, b;
-        if (!arc_within(c, box.y0 + 0.5, box.y1 - 0.5, sigma, kWindow, a, b)) return true;  // never felt
-        const double panels = std::ceil((b - a) * c.r / (kPanel * sigma));
-        if (!(panels <= kMaxNodes / 4)) return false;
-        const int n = std::max(static_cast<int>(panels), 1);
-        const double norm = 1.0 / (sigma * 2.5066282746310002);  // the Gaussian's peak
-        double y_min = c.cy + c.r, y_max = c.cy - c.r;
-        for (int p = 0; p < n; ++p) {
-            const double lo = a + (b - a) * p / n, hi = a + (b - a) * (p + 1) / n;
-            const double mid = (lo + hi) * 0.5, half = (hi - lo) * 0.5;
-            for (int k = 0; k < 4; ++k) {
-                const int node = k < 2 ? 1 - k : k - 2;
-                const double theta = mid + (k < 2 ? -kSoft.node[node] : kSoft.node[node]) * half;
-                const int at = count_++;
-                x_[at] = c.cx + c.sx * c.r * std::cos(theta);
-                y_[at] = c.cy + c.sy * c.r * std::sin(theta);
-                base_[at] = kSoft.weight[node] * half * c.r * std::cos(theta) * norm;
-                y_min = std::min(y_min, y_[at]);
-                y_max = std::max(y_max, y_[at]);
-            }
-        }
-        row0_ = floor_clamped(y_min - kWindow * sigma - 1.0, box.y0, box.y1);
-        row1_ = ceil_clamped(y_max + kWindow * sigma + 1.0, box.y0, box.y1);
+        if (!arc_within(c, box.y0 + 0.5, box.y1 - 0.5, sigma, kWindow, a_, b_)) return true;  // never felt
+        const double panels = panels_for(c, a_, b_, sigma);
+        if (!(panels * 4 <= kMaxNodes)) return false;
+        panels_ = static_cast<int>(panels);
+        // The nodes lie on the arc between angles a and b, whose rows run
+        // from one end to the other.
+        const double ya = c.cy + c.sy * c.r * std::sin(a_), yb = c.cy + c.sy * c.r * std::sin(b_);
+        row0_ = floor_clamped(std::min(ya, yb) - kWindow * sigma - 1.0, box.y0, box.y1);
+        row1_ = ceil_clamped(std::max(ya, yb) + kWindow * sigma + 1.0, box.y0, box.y1);
         const double left = std::min(c.cx, c.outer_x()) - kWindow * sigma - box.x0;
         const double right = std::max(c.cx, c.outer_x()) + kWindow * sigma - box.x0;
         col0_ = floor_clamped(left - 1.0, 0, box.x1 - box.x0);
         cols_ = ceil_clamped(right + 1.0, 0, box.x1 - box.x0) - col0_;
-        if (row0_ >= row1_ || cols_ <= 0) count_ = 0;
-        return true;
+        if (row0_ >= row1_ || cols_ <= 0) panels_ = 0;
+        return static_cast<double>(table_size()) <= kMaxTable;
     }
 
-    // The floats of table the nodes need.
+    // The doubles the nodes need (their x, y and weights), and the floats of
+    // their table (each node's CDF per column, then the outer side's).
+    std::size_t node_size() const noexcept { return 12 * static_cast<std::size_t>(panels_); }
     std::size_t table_size() const noexcept {
-        return count_ ? static_cast<std::size_t>(count_ + 1) * static_cast<std::size_t>(cols_) : 0;
+        return panels_ ? (4 * static_cast<std::size_t>(panels_) + 1) * static_cast<std::size_t>(cols_) : 0;
     }
 
-    // Fills the table: each node's CDF per column, then the outer side's.
-    void fill(float* table, std::int32_t x0) noexcept {
-        table_ = table;
+    void fill(double* nodes, float* table, std::int32_t x0) noexcept {
+        count_ = 4 * panels_;
+        x_ = nodes;
+        y_ = x_ + count_;
+        base_ = y_ + count_;
+        cdf_ = table;
+        arc_nodes(c_, a_, b_, panels_, sigma_, x_, y_, base_);
         for (int k = 0; k <= count_; ++k) {
             const double x = k < count_ ? x_[k] : c_.outer_x();
             float* row = table + static_cast<std::size_t>(k) * static_cast<std::size_t>(cols_);
@@ -183,65 +180,68 @@ public:
         }
     }
 
-    // Whether the notch may be felt on the pixel row y.
+    // Whether the notch may be felt on the pixel row y, and the columns it may change.
     bool reaches(std::int32_t y) const noexcept { return count_ > 0 && y >= row0_ && y < row1_; }
+    Span columns() const noexcept { return {col0_, col0_ + cols_}; }
 
-    // Takes the notch off the pixel row y; false when it is not felt there.
-    bool take_off(std::int32_t y, float* coverage) const noexcept {
-        if (!reaches(y)) return false;
+    // Takes the notch off the pixel row y.
+    void take_off(std::int32_t y, float* coverage) const noexcept {
+        if (!reaches(y)) return;
         const double py = y + 0.5;
         float* cover = coverage + col0_;
         float weight_sum = 0;
-        bool felt = false;
         for (int k = 0; k < count_; ++k) {
             const double d = (py - y_[k]) / sigma_;
             if (!(std::fabs(d) <= kWindow)) continue;
             const auto w = static_cast<float>(c_.sx * base_[k] * std::exp(-0.5 * d * d));
             weight_sum += w;
-            felt = true;
-            const float* cdf = table_ + static_cast<std::size_t>(k) * static_cast<std::size_t>(cols_);
+            const float* cdf = cdf_ + static_cast<std::size_t>(k) * static_cast<std::size_t>(cols_);
             for (std::int32_t i = 0; i < cols_; ++i) cover[i] += w * cdf[i];
         }
-        if (!felt) return false;
-        const float* outer = table_ + static_cast<std::size_t>(count_) * static_cast<std::size_t>(cols_);
+        if (weight_sum == 0.0f) return;
+        const float* outer = cdf_ + static_cast<std::size_t>(count_) * static_cast<std::size_t>(cols_);
         for (std::int32_t i = 0; i < cols_; ++i) cover[i] -= weight_sum * outer[i];
-        return true;
     }
 
 private:
     Corner c_{};
-    double sigma_ = 1;
-    int count_ = 0;
-    double x_[kMaxNodes], y_[kMaxNodes], base_[kMaxNodes];
+    double sigma_ = 1, a_ = 0, b_ = 0;
+    int panels_ = 0, count_ = 0;
     std::int32_t row0_ = 0, row1_ = 0, col0_ = 0, cols_ = 0;
-    const float* table_ = nullptr;
+    double* x_ = nullptr;
+    double* y_ = nullptr;
+    double* base_ = nullptr;
+    const float* cdf_ = nullptr;
 };
 
 // The per-row quadrature of one corner: nodes along the part of the arc
-// within kRowWindow sigmas of the row (their x), with weights that carry the
-// Gaussian of their row.
+// within kWindow sigmas of the row (their x), with weights that carry the
+// Gaussian of their row, and each node's CDF taken at each pixel.
 class RowNotch {
 public:
     RowNotch(const Corner& c, double sigma) noexcept : c_(c), sigma_(sigma) {}
 
-    // Whether the arc comes within kRowWindow sigmas of the row at py.
+    // Whether the arc comes within kWindow sigmas of the row at py.
     static bool reaches(const Corner& c, double py, double sigma) noexcept {
         double a, b;
-        return c.r > 0 && arc_within(c, py, py, sigma, kRowWindow, a, b);
+        return c.r > 0 && arc_within(c, py, py, sigma, kWindow, a, b);
     }
 
-    bool take_off(double py, std::int32_t x0, std::int32_t width, float* coverage) noexcept {
-        if (!(c_.r > 0) || !plan_row(py)) return false;
-        // The columns near the corner, a column wider on each side than
-        // near() says, which decides.
-        const double lo = std::min(c_.cx, c_.outer_x()) - kRowWindow * sigma_ - x0;
-        const double hi = std::max(c_.cx, c_.outer_x()) + kRowWindow * sigma_ - x0;
-        const std::int32_t first = floor_clamped(lo - 1, 0, width), last = ceil_clamped(hi + 1, 0, width);
-        for (std::int32_t i = first; i < last; ++i) {
+    // The columns of the box (from x0, `width` wide) near the corner, a
+    // column wider on each side than near() says, which decides.
+    static Span columns(const Corner& c, double sigma, std::int32_t x0, std::int32_t width) noexcept {
+        const double lo = std::min(c.cx, c.outer_x()) - kWindow * sigma - x0;
+        const double hi = std::max(c.cx, c.outer_x()) + kWindow * sigma - x0;
+        return {floor_clamped(lo - 1, 0, width), ceil_clamped(hi + 1, 0, width)};
+    }
+
+    void take_off(double py, std::int32_t x0, std::int32_t width, float* coverage) noexcept {
+        if (!(c_.r > 0) || !plan_row(py)) return;
+        const Span near_columns = columns(c_, sigma_, x0, width);
+        for (std::int32_t i = near_columns.lo; i < near_columns.hi; ++i) {
             const double px = x0 + i + 0.5;
             if (near(px)) coverage[i] -= static_cast<float>(notch_at(px));
         }
-        return true;
     }
 
 private:
@@ -249,27 +249,22 @@ private:
         count_ = 0;
         weight_sum_ = 0;
         double a, b;
-        if (!arc_within(c_, py, py, sigma_, kRowWindow, a, b)) return false;
-        const double mid = (a + b) * 0.5, half = (b - a) * 0.5;
-        const double norm = 1.0 / (sigma_ * 2.5066282746310002);  // the Gaussian's peak
-        const Quadrature& q = quadrature(sigma_);
-        for (int k = 0; k < 2 * q.half; ++k) {
-            const int node = k < q.half ? q.half - 1 - k : k - q.half;
-            const double theta = mid + (k < q.half ? -q.node[node] : q.node[node]) * half;
-            const double w = q.weight[node] * half;
-            const double dy = (py - (c_.cy + c_.sy * c_.r * std::sin(theta))) / sigma_;
-            x_[k] = c_.cx + c_.sx * c_.r * std::cos(theta);
-            weight_[k] = w * c_.r * std::cos(theta) * norm * std::exp(-0.5 * dy * dy);
+        if (!arc_within(c_, py, py, sigma_, kWindow, a, b)) return false;
+        const int panels = static_cast<int>(std::min(panels_for(c_, a, b, sigma_), double{kRowPanels}));
+        arc_nodes(c_, a, b, panels, sigma_, x_, y_, weight_);
+        count_ = 4 * panels;
+        for (int k = 0; k < count_; ++k) {
+            const double dy = (py - y_[k]) / sigma_;
+            weight_[k] *= std::exp(-0.5 * dy * dy);
             weight_sum_ += weight_[k];
         }
-        count_ = 2 * q.half;
         return true;
     }
 
     // Whether the pixel column px is near enough to the corner's square to feel it.
     bool near(double px) const noexcept {
         const double lo = std::min(c_.cx, c_.outer_x()), hi = std::max(c_.cx, c_.outer_x());
-        return px > lo - kRowWindow * sigma_ && px < hi + kRowWindow * sigma_;
+        return px > lo - kWindow * sigma_ && px < hi + kWindow * sigma_;
     }
 
     // The blurred area of the notch at the pixel column px.
@@ -284,7 +279,7 @@ private:
     Corner c_;
     double sigma_;
     int count_ = 0;
-    double x_[16], weight_[16];
+    double x_[4 * kRowPanels], y_[4 * kRowPanels], weight_[4 * kRowPanels];
     double weight_sum_ = 0;
 };
 
@@ -304,22 +299,33 @@ public:
         for (std::int32_t i = 0; i < width_; ++i) {
             horizontal_[i] = static_cast<float>(span_cdf(p.x0, p.x1, box.x0 + i + 0.5, p.sigma));
         }
-        std::size_t table = 0;
+        std::size_t nodes = 0, table = 0;
         for (int c = 0; c < 4; ++c) {
             const Corner k = corner(p, c);
             kind_[c] = !(k.r > 0) ? Kind::none : fixed_[c].plan(k, box, p.sigma) ? Kind::fixed : Kind::per_row;
-            if (kind_[c] == Kind::fixed) table += fixed_[c].table_size();
+            if (kind_[c] == Kind::fixed && static_cast<double>(table + fixed_[c].table_size()) > kMaxTable) {
+                kind_[c] = Kind::per_row;
+            }
+            if (kind_[c] == Kind::fixed) {
+                nodes += fixed_[c].node_size();
+                table += fixed_[c].table_size();
+            }
         }
-        if (table) tables_.reset(new (std::nothrow) float[table]);
-        float* next = tables_.get();
+        if (table) {
+            nodes_.reset(new (std::nothrow) double[nodes]);
+            tables_.reset(new (std::nothrow) float[table]);
+        }
+        double* next_nodes = nodes_.get();
+        float* next_table = tables_.get();
         for (int c = 0; c < 4; ++c) {
             if (kind_[c] != Kind::fixed || fixed_[c].table_size() == 0) continue;
-            if (!next) {  // no memory for the tables: the per-row quadrature needs none
+            if (!next_nodes || !next_table) {  // no memory: the per-row quadrature needs none
                 kind_[c] = Kind::per_row;
                 continue;
             }
-            fixed_[c].fill(next, box.x0);
-            next += fixed_[c].table_size();
+            fixed_[c].fill(next_nodes, next_table, box.x0);
+            next_nodes += fixed_[c].node_size();
+            next_table += fixed_[c].table_size();
         }
     }
 
@@ -327,43 +333,65 @@ public:
     void compute(std::int32_t y) noexcept {
         const double py = y + 0.5;
         const double vertical = span_cdf(p_.y0, p_.y1, py, p_.sigma);
-        bool corners = false;
+        // The columns of the corners felt on this row, joined where they meet.
+        Span spans[4];
+        int count = 0;
         for (int c = 0; c < 4; ++c) {
-            corners |= kind_[c] == Kind::fixed ? fixed_[c].reaches(y)
-                     : kind_[c] == Kind::per_row && RowNotch::reaches(corner(p_, c), py, p_.sigma);
+            if (kind_[c] == Kind::fixed && fixed_[c].reaches(y)) {
+                spans[count++] = fixed_[c].columns();
+            } else if (kind_[c] == Kind::per_row && RowNotch::reaches(corner(p_, c), py, p_.sigma)) {
+                spans[count++] = RowNotch::columns(corner(p_, c), p_.sigma, box_.x0, width_);
+            }
         }
-        if (!corners && vertical == last_vertical_) return;
-        last_vertical_ = corners ? std::nan("") : vertical;
+        if (count == 0 && vertical == last_vertical_) return;
+        last_vertical_ = count ? std::nan("") : vertical;
+        std::sort(spans, spans + count, [](Span a, Span b) { return a.lo < b.lo; });
+        int joined = 0;
+        for (int k = 0; k < count; ++k) {
+            if (joined && spans[k].lo <= spans[joined - 1].hi) {
+                spans[joined - 1].hi = std::max(spans[joined - 1].hi, spans[k].hi);
+            } else {
+                spans[joined++] = spans[k];
+            }
+        }
         // Locals, not members: a byte store could otherwise change them.
         const auto v = static_cast<float>(vertical);
         const float alpha = p_.colour.a;
-        const std::int32_t n = width_;
         const float* horizontal = horizontal_;
         float* coverage = coverage_;
         std::uint8_t* bytes = alpha_;
-        if (!corners && !with_alpha_) {
-            // Every product lies in [0, 1]: straight to bytes, in [0, 255.5).
-            for (std::int32_t i = 0; i < n; ++i) {
-                bytes[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(horizontal[i] * v * alpha + 0.5f));
+        // Away from the corners every product lies in [0, 1].
+        if (with_alpha_) {
+            for (std::int32_t i = 0, n = width_; i < n; ++i) coverage[i] = horizontal[i] * v;
+        } else {
+            // Between the spans, and after the last.
+            for (int k = 0; k <= joined; ++k) {
+                const std::int32_t from = k ? spans[k - 1].hi : 0, to = k < joined ? spans[k].lo : width_;
+                for (std::int32_t i = from; i < to; ++i) {
+                    bytes[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(horizontal[i] * v * alpha + 0.5f));
+                }
             }
-            return;
+            for (int k = 0; k < joined; ++k) {
+                for (std::int32_t i = spans[k].lo, n = spans[k].hi; i < n; ++i) coverage[i] = horizontal[i] * v;
+            }
         }
-        for (std::int32_t i = 0; i < n; ++i) coverage[i] = horizontal[i] * v;
         for (int c = 0; c < 4; ++c) {
             if (kind_[c] == Kind::fixed) {
                 fixed_[c].take_off(y, coverage);
             } else if (kind_[c] == Kind::per_row) {
-                RowNotch(corner(p_, c), p_.sigma).take_off(py, box_.x0, n, coverage);
+                RowNotch(corner(p_, c), p_.sigma).take_off(py, box_.x0, width_, coverage);
             }
         }
-        // Clamped to [0, 1] (NaN as 0): the conversion below is defined.
-        for (std::int32_t i = 0; i < n; ++i) {
-            const float c = coverage[i];
-            coverage[i] = c > 0.0f ? (c < 1.0f ? c : 1.0f) : 0.0f;
-        }
-        if (with_alpha_) return;
-        for (std::int32_t i = 0; i < n; ++i) {
-            bytes[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(coverage[i] * alpha + 0.5f));
+        // Near them clamped to [0, 1] (NaN as 0), so that the conversion is defined.
+        for (int k = 0; k < joined; ++k) {
+            for (std::int32_t i = spans[k].lo, n = spans[k].hi; i < n; ++i) {
+                const float c = coverage[i];
+                coverage[i] = c > 0.0f ? (c < 1.0f ? c : 1.0f) : 0.0f;
+            }
+            if (with_alpha_) continue;
+            for (std::int32_t i = spans[k].lo, n = spans[k].hi; i < n; ++i) {
+                bytes[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(coverage[i] * alpha + 0.5f));
+            }
         }
     }
     const float* coverage() const noexcept { return coverage_; }
@@ -381,6 +409,7 @@ private:
     double last_vertical_ = std::nan("");
     Kind kind_[4];
     FixedNotch fixed_[4];
+    std::unique_ptr<double[]> nodes_;
     std::unique_ptr<float[]> tables_;
 };
 
