@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/draw_rect.hpp"
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/draw_shadow.hpp"
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/fast.hpp"
 
 namespace {
@@ -717,19 +718,20 @@ RectPaint random_paint(Rng& rng, std::int32_t w, std::int32_t h) {
 struct DrawPath {
     std::string name;
     OpaqueBlendRun run;
+    OpaqueBlendEach each;
     long cases = 0, failed = 0;
 };
 
 // The fast form with the plain run blend (the portable path), then with each
 // available instruction set's.
 std::vector<DrawPath> draw_paths() {
-    std::vector<DrawPath> out = {{"scalar+runs", blend_opaque_run_plain}};
+    std::vector<DrawPath> out = {{"scalar+runs", blend_opaque_run_plain, blend_opaque_each_plain}};
     const std::pair<const char*, KernelPath> named[] = {
         {"sse2+runs", KernelPath::sse2}, {"avx2+runs", KernelPath::avx2}, {"neon+runs", KernelPath::neon}};
     for (const auto& [name, path] : named) {
         if (!kernel_path_available(path)) continue;
-        const OpaqueBlendRun run = evaluators_of(path).draw_blend_run;
-        if (run) out.push_back({name, run});
+        const Evaluators& e = evaluators_of(path);
+        if (e.draw_blend_run && e.draw_blend_each) out.push_back({name, e.draw_blend_run, e.draw_blend_each});
     }
     return out;
 }
@@ -805,6 +807,82 @@ public:
         }
     }
 
+    // One shadow: the plain form on one copy, each path's fast form on
+    // others.  Not in the digest: the coverage goes through the C library's
+    // exp, sin, cos and erfc, which may differ by an ulp between platforms.
+    void shadow(const DrawLayout& layout, std::int32_t w, std::int32_t h, std::int32_t padding,
+                const ShadowPaint& paint, PixelBox clip, Rng& rng, const std::string& what) {
+        const std::int32_t pitch = w * layout.bytes_per_pixel + padding;
+        Bytes before(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(h));
+        // Mostly one background colour (runs), with noise in places.
+        for (std::size_t i = 0; i < before.size(); ++i) before[i] = rng.chance(0.2) ? rng.byte() : static_cast<std::uint8_t>(i % 4 * 50);
+        std::vector<float> scratch(kShadowScratchPerColumn * static_cast<std::size_t>(w));
+        PixelRows px{nullptr, w, h, pitch, layout.bytes_per_pixel, layout.red, layout.green,
+                     layout.blue, layout.alpha, layout.unused};
+        Bytes plain = before;
+        px.base = plain.data();
+        const PixelBox plain_box = draw_shadow_plain(px, paint, clip, scratch.data());
+        ++shadows_;
+        if (plain != before) ++shadows_changed_;
+        bool outside_kept = true;
+        for (std::int32_t y = 0; y < h; ++y) {
+            for (std::int32_t i = 0; i < pitch; ++i) {
+                const std::int32_t x = i / layout.bytes_per_pixel;
+                const bool inside = x < w && x >= plain_box.x0 && x < plain_box.x1 && y >= plain_box.y0 &&
+                                    y < plain_box.y1 && x >= clip.x0 && x < clip.x1 && y >= clip.y0 && y < clip.y1;
+                const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(pitch) +
+                                       static_cast<std::size_t>(i);
+                if (!inside && plain[at] != before[at]) outside_kept = false;
+            }
+        }
+        const std::string where = std::string(" on ") + layout.name + ", " + what;
+        report_.check(outside_kept, "shadow: the plain form changed bytes outside the clip and its box" + where);
+        for (DrawPath& p : paths_) {
+            Bytes got = before;
+            px.base = got.data();
+            const PixelBox box = draw_shadow(px, paint, clip, scratch.data(), p.run, p.each);
+            ++p.cases;
+            if (!report_.check(got == plain && same_box(box, plain_box),
+                               "shadow, " + p.name + ": differs from the plain form" + where)) {
+                ++p.failed;
+            }
+        }
+    }
+
+    // The per-pixel blends alone, on every count up to three vectors of
+    // AVX2, with weights up to the 16-bit limit, against one pixel at a time.
+    void eaches(Rng& rng) {
+        for (int n = 0; n < 200; ++n) {
+            std::vector<OpaqueBlend> weights(8);
+            std::vector<OpaqueLanes> lanes;
+            for (OpaqueBlend& w : weights) {
+                for (int b = 0; b < 4; ++b) {
+                    w.keep[b] = static_cast<std::uint32_t>(rng.chance(0.1) ? 256 * rng.below(2) : rng.below(257));
+                    const std::uint32_t limit = 0xFFFFu - 255u * w.keep[b];
+                    w.add[b] = rng.chance(0.1) ? limit : static_cast<std::uint32_t>(rng.next() % (limit + 1));
+                }
+                lanes.push_back(opaque_lanes_of(w));
+            }
+            const std::int32_t count = 1 + n % 40;
+            Bytes before(static_cast<std::size_t>(count) * 4 + 8), alpha(static_cast<std::size_t>(count));
+            for (auto& b : before) b = rng.byte();
+            for (auto& a : alpha) a = static_cast<std::uint8_t>(rng.below(8));
+            Bytes expected = before;
+            for (std::int32_t i = 0; i < count; ++i) {
+                blend_opaque_run_plain(expected.data() + 4 + 4 * i, 1, weights[alpha[static_cast<std::size_t>(i)]]);
+            }
+            for (DrawPath& p : paths_) {
+                Bytes got = before;
+                p.each(got.data() + 4, count, alpha.data(), weights.data(), lanes.data());
+                ++p.cases;
+                if (!report_.check(got == expected, "draw, " + p.name + ": per-pixel blend of " +
+                                                        std::to_string(count) + " pixels")) {
+                    ++p.failed;
+                }
+            }
+        }
+    }
+
     // Rows closer than a row's pixels (pitch below width * bytes): the
     // fast form must fall back to the plain one's order of writes.
     void overlapping_rows(Rng& rng) {
@@ -840,20 +918,21 @@ public:
     }
 
     void print() const {
-        std::printf("draw kernel, each path against the plain form (%ld buffers, %ld changed by it):\n",
-                    buffers_, changed_);
+        std::printf("draw kernels, each path against the plain forms (%ld buffers, %ld changed by them; "
+                    "%ld shadows, %ld changed):\n",
+                    buffers_, changed_, shadows_, shadows_changed_);
         for (const DrawPath& p : paths_) {
             std::printf("  %s: %ld cases, %ld failed\n", p.name.c_str(), p.cases, p.failed);
         }
     }
-    long buffers() const { return buffers_; }
-    long changed() const { return changed_; }
+    long buffers() const { return buffers_ + shadows_; }
+    long changed() const { return changed_ + shadows_changed_; }
 
 private:
     Report& report_;
     Digest& digest_;
     std::vector<DrawPath> paths_;
-    long buffers_ = 0, changed_ = 0;
+    long buffers_ = 0, changed_ = 0, shadows_ = 0, shadows_changed_ = 0;
 };
 
 // Seeded random cases over every layout, then chosen ones: translucent
@@ -920,7 +999,28 @@ void check_draw(DrawChecks& checks) {
             checks.run(layout, w, h, n % 5, p, clip, rng, "mirrored case " + std::to_string(n));
         }
     }
+    // Shadows: sigmas from needle-sharp (the per-row quadrature on long
+    // arcs) to wider than the surface, over every layout; a few long rows.
+    for (int n = 0; n < 700; ++n) {
+        const DrawLayout& layout = kDrawLayouts[static_cast<std::size_t>(n) % std::size(kDrawLayouts)];
+        const bool large = n % 50 == 0;
+        const std::int32_t w = 1 + rng.below(large ? 300 : 48), h = 1 + rng.below(large ? 120 : 40);
+        const RectPaint box = random_paint(rng, w, h);
+        ShadowPaint p;
+        p.x0 = box.x0;
+        p.y0 = box.y0;
+        p.x1 = box.x1;
+        p.y1 = box.y1;
+        std::copy(box.radius, box.radius + 4, p.radius);
+        constexpr double sigmas[] = {0.01, 0.1, 0.4, 1.5, 4, 8, 30};
+        p.sigma = sigmas[rng.below(static_cast<int>(std::size(sigmas)))] * rng.uniform(0.8, 1.25);
+        p.colour = random_colour(rng);
+        PixelBox clip{0, 0, w, h};
+        if (rng.chance(0.2)) clip = {rng.below(w), rng.below(h), w, h};
+        checks.shadow(layout, w, h, rng.below(9), p, clip, rng, "shadow " + std::to_string(n));
+    }
     checks.runs(rng);
+    checks.eaches(rng);
     checks.overlapping_rows(rng);
 }
 
