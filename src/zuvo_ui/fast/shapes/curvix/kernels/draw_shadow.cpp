@@ -327,10 +327,41 @@ public:
             next_nodes += fixed_[c].node_size();
             next_table += fixed_[c].table_size();
         }
+        // Rows y and y0 + y1 - 1 - y lie alike about the box when y0 + y1 is
+        // a whole number (exact below 2^40) and the radii match across.
+        const double sum = p.y0 + p.y1;
+        if (p.radius[0] == p.radius[3] && p.radius[1] == p.radius[2] && std::fabs(sum) < 0x1p40 &&
+            sum == std::floor(sum)) {
+            mirror_ = static_cast<std::int64_t>(sum) - 1;
+            const std::int64_t rows = std::min<std::int64_t>(box.y1, mirror_ / 2 + 1) - box.y0;
+            if (rows > 0 && mirror_ >= 0) {
+                const std::size_t row_bytes = static_cast<std::size_t>(width_) * (with_alpha ? sizeof(float) : 1);
+                saved_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(rows) * row_bytes]);
+            }
+        }
     }
 
-    // Computes the pixel row y (unless it equals the last).
+    // Computes the pixel row y: taken from the row it mirrors when that one
+    // was computed, otherwise computed (unless it equals the last).
     void compute(std::int32_t y) noexcept {
+        const std::int64_t mirror = mirror_ - y;
+        const std::size_t row_bytes = static_cast<std::size_t>(width_) * (with_alpha_ ? sizeof(float) : 1);
+        void* row = with_alpha_ ? static_cast<void*>(coverage_) : static_cast<void*>(alpha_);
+        if (saved_ && mirror < y && mirror >= box_.y0) {
+            std::memcpy(row, saved_.get() + static_cast<std::size_t>(mirror - box_.y0) * row_bytes, row_bytes);
+            last_vertical_ = std::nan("");
+            return;
+        }
+        compute_row(y);
+        if (saved_ && y <= mirror) {
+            std::memcpy(saved_.get() + static_cast<std::size_t>(y - box_.y0) * row_bytes, row, row_bytes);
+        }
+    }
+    const float* coverage() const noexcept { return coverage_; }
+    const std::uint8_t* alpha() const noexcept { return alpha_; }
+
+private:
+    void compute_row(std::int32_t y) noexcept {
         const double py = y + 0.5;
         const double vertical = span_cdf(p_.y0, p_.y1, py, p_.sigma);
         // The columns of the corners felt on this row, joined where they meet.
@@ -394,10 +425,6 @@ public:
             }
         }
     }
-    const float* coverage() const noexcept { return coverage_; }
-    const std::uint8_t* alpha() const noexcept { return alpha_; }
-
-private:
     enum class Kind : std::uint8_t { none, fixed, per_row };
     const ShadowPaint& p_;
     PixelBox box_;
@@ -411,6 +438,10 @@ private:
     FixedNotch fixed_[4];
     std::unique_ptr<double[]> nodes_;
     std::unique_ptr<float[]> tables_;
+    // With the box and its radii symmetric about a row boundary, row y has
+    // the coverage of row mirror_ - y: the rows of the upper half, kept.
+    std::int64_t mirror_ = 0;
+    std::unique_ptr<std::uint8_t[]> saved_;
 };
 
 // One pixel, as draw_rect blends: with per-pixel alpha, the colour at the
@@ -470,6 +501,67 @@ struct OpaqueWeights {
             fit = fit && fits_sixteen_bits(w);
         }
     }
+};
+
+// The runs of one alpha in a row long enough to blend as runs, found again
+// only when the row differs from the last.  A run of kLongRun covers a whole
+// block of 8 columns from its start onwards: only blocks all of one alpha are
+// looked at more closely.  The pixels between runs go in blocks of 8 where a
+// run can give up the pixels that make them so (the vector blends' widths
+// divide 8).  Without memory for them, there are none.
+class LongRuns {
+public:
+    explicit LongRuns(std::int32_t width) noexcept : width_(width) {
+        if (width >= kLongRun) {
+            const auto most = static_cast<std::size_t>(width / kLongRun + 1);
+            runs_.reset(new (std::nothrow) Span[most]);
+            last_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width)]);
+        }
+        if (!runs_ || !last_) width_ = 0;
+    }
+
+    bool same_as_last(const std::uint8_t* alpha) const noexcept {
+        return known_ && std::memcmp(alpha, last_.get(), static_cast<std::size_t>(width_)) == 0;
+    }
+
+    void find(const std::uint8_t* alpha) noexcept {
+        count_ = 0;
+        if (width_ == 0) return;
+        std::memcpy(last_.get(), alpha, static_cast<std::size_t>(width_));
+        known_ = true;
+        std::int32_t pending = 0;  // the first column after the last run
+        for (std::int32_t k = 0; k + 8 <= width_;) {
+            if (!same_eight(alpha + k)) {
+                k += 8;
+                continue;
+            }
+            std::int32_t start = k;
+            while (start > pending && alpha[start - 1] == alpha[k]) --start;
+            const std::int32_t end = run_end(alpha, k, width_);
+            if (end - start >= kLongRun) {
+                const std::int32_t short_by = (8 - (start - pending) % 8) % 8;
+                if (end - start - short_by >= 8) start += short_by;
+                runs_[count_++] = {start, end};
+                pending = end;
+            }
+            k = end;
+        }
+        if (count_ > 0) {  // the pixels after the last run
+            Span& last = runs_[count_ - 1];
+            const std::int32_t short_by = (8 - (width_ - last.hi) % 8) % 8;
+            if (last.hi - last.lo - short_by >= 8) last.hi -= short_by;
+        }
+    }
+
+    const Span* begin() const noexcept { return runs_.get(); }
+    const Span* end() const noexcept { return runs_.get() + count_; }
+
+private:
+    std::int32_t width_;
+    std::unique_ptr<Span[]> runs_;
+    std::unique_ptr<std::uint8_t[]> last_;
+    std::int32_t count_ = 0;
+    bool known_ = false;
 };
 
 inline std::uint8_t* row_start(const PixelRows& px, std::int32_t x, std::int32_t y) noexcept {
@@ -543,6 +635,7 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, f
     }
     const OpaqueWeights weights(px, p.colour);
     if (!weights.fit || bytes == 3) blend_each = blend_opaque_each_plain;
+    LongRuns runs(weights.fit ? width : 0);
     for (std::int32_t y = box.y0; y < box.y1; ++y) {
         rows.compute(y);
         const std::uint8_t* alpha = rows.alpha();
@@ -551,31 +644,17 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, f
             for (std::int32_t i = 0; i < width; ++i, row += 3) blend_opaque_pixel(row, weights.blend[alpha[i]], 3);
             continue;
         }
-        // Long runs of one alpha through blend_run (none where it covers
-        // nothing), the pixels between them through blend_each.  A run that
-        // long covers a whole block of 8 columns from its start onwards: only
-        // blocks all of one alpha are looked at more closely.
-        const auto each = [&](std::int32_t from, std::int32_t to) {
-            if (from < to) blend_each(row + 4 * from, to - from, alpha + from, weights.blend, weights.lanes);
-        };
-        std::int32_t pending = 0;
-        for (std::int32_t k = 0; k + 8 <= width;) {
-            if (!weights.fit || !same_eight(alpha + k)) {
-                k += 8;
-                continue;
-            }
-            const std::uint8_t a = alpha[k];
-            std::int32_t start = k;
-            while (start > pending && alpha[start - 1] == a) --start;
-            const std::int32_t end = run_end(alpha, k, width);
-            if (end - start >= kLongRun) {
-                each(pending, start);
-                if (weights.covers[a]) blend_run(row + 4 * start, end - start, weights.blend[a]);
-                pending = end;
-            }
-            k = end;
+        if (!runs.same_as_last(alpha)) runs.find(alpha);
+        // The long runs through blend_run (none where the alpha covers
+        // nothing), the pixels between them through blend_each.
+        std::int32_t from = 0;
+        for (const Span& run : runs) {
+            if (from < run.lo) blend_each(row + 4 * from, run.lo - from, alpha + from, weights.blend, weights.lanes);
+            const std::uint8_t a = alpha[run.lo];
+            if (weights.covers[a]) blend_run(row + 4 * run.lo, run.hi - run.lo, weights.blend[a]);
+            from = run.hi;
         }
-        each(pending, width);
+        if (from < width) blend_each(row + 4 * from, width - from, alpha + from, weights.blend, weights.lanes);
     }
     return box;
 }
