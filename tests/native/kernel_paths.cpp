@@ -853,27 +853,33 @@ public:
     // AVX2, with weights up to the 16-bit limit, against one pixel at a time.
     void eaches(Rng& rng) {
         for (int n = 0; n < 200; ++n) {
-            std::vector<OpaqueBlend> weights(8);
-            std::vector<OpaqueLanes> lanes;
-            for (OpaqueBlend& w : weights) {
+            const std::int32_t count = 1 + n % 40;
+            std::vector<OpaqueBlend> weights(static_cast<std::size_t>(count));
+            std::vector<std::uint16_t> lanes(8 * static_cast<std::size_t>(count));
+            const std::size_t plane = 2 * static_cast<std::size_t>(count);
+            for (std::size_t i = 0; i < weights.size(); ++i) {
+                OpaqueBlend& w = weights[i];
                 for (int b = 0; b < 4; ++b) {
                     w.keep[b] = static_cast<std::uint32_t>(rng.chance(0.1) ? 256 * rng.below(2) : rng.below(257));
                     const std::uint32_t limit = 0xFFFFu - 255u * w.keep[b];
                     w.add[b] = rng.chance(0.1) ? limit : static_cast<std::uint32_t>(rng.next() % (limit + 1));
                 }
-                lanes.push_back(opaque_lanes_of(w));
+                const OpaqueLanes l = opaque_lanes_of(w);
+                std::memcpy(&lanes[2 * i], l.add_lo, 4);
+                std::memcpy(&lanes[plane + 2 * i], l.keep_lo, 4);
+                std::memcpy(&lanes[2 * plane + 2 * i], l.add_hi, 4);
+                std::memcpy(&lanes[3 * plane + 2 * i], l.keep_hi, 4);
             }
-            const std::int32_t count = 1 + n % 40;
-            Bytes before(static_cast<std::size_t>(count) * 4 + 8), alpha(static_cast<std::size_t>(count));
+            const LaneRow row{&lanes[0], &lanes[plane], &lanes[2 * plane], &lanes[3 * plane]};
+            Bytes before(static_cast<std::size_t>(count) * 4 + 8);
             for (auto& b : before) b = rng.byte();
-            for (auto& a : alpha) a = static_cast<std::uint8_t>(rng.below(8));
             Bytes expected = before;
             for (std::int32_t i = 0; i < count; ++i) {
-                blend_opaque_run_plain(expected.data() + 4 + 4 * i, 1, weights[alpha[static_cast<std::size_t>(i)]]);
+                blend_opaque_run_plain(expected.data() + 4 + 4 * i, 1, weights[static_cast<std::size_t>(i)]);
             }
             for (DrawPath& p : paths_) {
                 Bytes got = before;
-                p.each(got.data() + 4, count, alpha.data(), weights.data(), lanes.data());
+                p.each(got.data() + 4, count, row);
                 ++p.cases;
                 if (!report_.check(got == expected, "draw, " + p.name + ": per-pixel blend of " +
                                                         std::to_string(count) + " pixels")) {

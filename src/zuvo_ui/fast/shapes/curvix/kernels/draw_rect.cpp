@@ -295,14 +295,24 @@ void blend_opaque_run_plain(std::uint8_t* p, std::int32_t count, const OpaqueBle
     for (std::int32_t i = 0; i < count; ++i, p += 4) blend_opaque_pixel(p, w, 4);
 }
 
-void blend_opaque_each_plain(std::uint8_t* p, std::int32_t count, const std::uint8_t* alpha,
-                             const OpaqueBlend* weights, const OpaqueLanes*) noexcept {
-    for (std::int32_t i = 0; i < count; ++i, p += 4) blend_opaque_pixel(p, weights[alpha[i]], 4);
+// Which byte of a 16-bit lane is its low half in memory.
+constexpr int kLowByte = std::endian::native == std::endian::little ? 0 : 1;
+
+void blend_opaque_each_plain(std::uint8_t* p, std::int32_t count, const LaneRow& w) noexcept {
+    for (std::int32_t i = 0; i < count; ++i, p += 4) {
+        OpaqueBlend one;
+        for (int b = 0; b < 4; ++b) {
+            const std::int32_t lane = 2 * i + b / 2;
+            const bool low = b % 2 == kLowByte;
+            one.add[b] = (low ? w.add_lo : w.add_hi)[lane];
+            one.keep[b] = (low ? w.keep_lo : w.keep_hi)[lane];
+        }
+        blend_opaque_pixel(p, one, 4);
+    }
 }
 
 OpaqueLanes opaque_lanes_of(const OpaqueBlend& w) noexcept {
-    // Which byte of a lane is its low half in memory.
-    constexpr int low = std::endian::native == std::endian::little ? 0 : 1;
+    constexpr int low = kLowByte;
     OpaqueLanes l;
     for (int j = 0; j < 2; ++j) {
         const int lo = 2 * j + low, hi = 2 * j + 1 - low;

@@ -82,11 +82,19 @@ struct OpaqueLanes {
 };
 OpaqueLanes opaque_lanes_of(const OpaqueBlend& w) noexcept;
 
-// Blends `count` 4-byte pixels from `p`, pixel i by weights[alpha[i]] (and
-// lanes[alpha[i]], the same weights as lanes), exactly as one pixel at a time
-// does; the vector forms need every weight used to fit as OpaqueBlendRun's do.
-using OpaqueBlendEach = void (*)(std::uint8_t* p, std::int32_t count, const std::uint8_t* alpha,
-                                 const OpaqueBlend* weights, const OpaqueLanes* lanes) noexcept;
+// A row of pixels each with weights of its own, as OpaqueLanes: pixel i's
+// lanes are 2i and 2i + 1 of each array.
+struct LaneRow {
+    const std::uint16_t* add_lo;
+    const std::uint16_t* keep_lo;
+    const std::uint16_t* add_hi;
+    const std::uint16_t* keep_hi;
+};
+
+// Blends `count` 4-byte pixels from `p` by the weights of `w` from its
+// start, exactly as one pixel at a time does; the vector forms need every
+// weight to fit as OpaqueBlendRun's do.
+using OpaqueBlendEach = void (*)(std::uint8_t* p, std::int32_t count, const LaneRow& w) noexcept;
 
 // `colour` composited "over" one pixel by `coverage` (0 to 1), exactly as a
 // blended fill of draw_rect covers it.
@@ -99,8 +107,7 @@ bool opaque_blend_of(const PixelRows& px, const Colour& colour, float coverage, 
 
 // The plain forms: one byte at a time.
 void blend_opaque_run_plain(std::uint8_t* p, std::int32_t count, const OpaqueBlend& w) noexcept;
-void blend_opaque_each_plain(std::uint8_t* p, std::int32_t count, const std::uint8_t* alpha,
-                             const OpaqueBlend* weights, const OpaqueLanes* lanes) noexcept;
+void blend_opaque_each_plain(std::uint8_t* p, std::int32_t count, const LaneRow& w) noexcept;
 
 // The pixels whose centres lie within half a pixel of the box, within `clip`:
 // no pixel outside can have coverage above 0.

@@ -503,32 +503,52 @@ struct OpaqueWeights {
     }
 };
 
-// The runs of one alpha in a row long enough to blend as runs, found again
-// only when the row differs from the last.  A run of kLongRun covers a whole
-// block of 8 columns from its start onwards: only blocks all of one alpha are
-// looked at more closely.  The pixels between runs go in blocks of 8 where a
-// run can give up the pixels that make them so (the vector blends' widths
-// divide 8).  Without memory for them, there are none.
-class LongRuns {
+// How a row of alphas is blended: the runs of one alpha long enough to
+// blend as runs, and the weights of each pixel between them as lanes, made
+// again only when the row differs from the last.  A run of kLongRun covers a
+// whole block of 8 columns from its start onwards: only blocks all of one
+// alpha are looked at more closely.  The pixels between runs go in blocks of
+// 8 where a run can give up the pixels that make them so (the vector blends'
+// widths divide 8).  Without memory for it, a plan has no runs and makes its
+// lanes every row.
+class RowPlan {
 public:
-    explicit LongRuns(std::int32_t width) noexcept : width_(width) {
-        if (width >= kLongRun) {
-            const auto most = static_cast<std::size_t>(width / kLongRun + 1);
-            runs_.reset(new (std::nothrow) Span[most]);
-            last_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(width)]);
-        }
-        if (!runs_ || !last_) width_ = 0;
+    RowPlan(std::int32_t width, const OpaqueWeights& weights) noexcept : width_(width), weights_(weights) {
+        const auto n = static_cast<std::size_t>(width);
+        runs_.reset(new (std::nothrow) Span[n / kLongRun + 1]);
+        last_.reset(new (std::nothrow) std::uint8_t[n]);
+        lanes_.reset(new (std::nothrow) std::uint16_t[8 * n]);
+        if (!runs_ || !last_ || !lanes_) width_ = 0;
     }
+    bool usable() const noexcept { return width_ > 0; }
 
-    bool same_as_last(const std::uint8_t* alpha) const noexcept {
-        return known_ && std::memcmp(alpha, last_.get(), static_cast<std::size_t>(width_)) == 0;
-    }
-
-    void find(const std::uint8_t* alpha) noexcept {
-        count_ = 0;
-        if (width_ == 0) return;
-        std::memcpy(last_.get(), alpha, static_cast<std::size_t>(width_));
+    // Plans the row (unless it is the last one planned).
+    void plan(const std::uint8_t* alpha) noexcept {
+        const auto n = static_cast<std::size_t>(width_);
+        if (known_ && std::memcmp(alpha, last_.get(), n) == 0) return;
+        std::memcpy(last_.get(), alpha, n);
         known_ = true;
+        find_runs(alpha);
+        std::int32_t from = 0;
+        for (const Span& run : *this) {
+            expand(alpha, from, run.lo);
+            from = run.hi;
+        }
+        expand(alpha, from, width_);
+    }
+
+    const Span* begin() const noexcept { return runs_.get(); }
+    const Span* end() const noexcept { return runs_.get() + count_; }
+    // The weights of the pixels from column `from`.
+    LaneRow lanes(std::int32_t from) const noexcept {
+        const std::uint16_t* l = lanes_.get() + 2 * from;
+        const auto n = static_cast<std::size_t>(2 * width_);
+        return {l, l + n, l + 2 * n, l + 3 * n};
+    }
+
+private:
+    void find_runs(const std::uint8_t* alpha) noexcept {
+        count_ = 0;
         std::int32_t pending = 0;  // the first column after the last run
         for (std::int32_t k = 0; k + 8 <= width_;) {
             if (!same_eight(alpha + k)) {
@@ -553,13 +573,24 @@ public:
         }
     }
 
-    const Span* begin() const noexcept { return runs_.get(); }
-    const Span* end() const noexcept { return runs_.get() + count_; }
+    void expand(const std::uint8_t* alpha, std::int32_t from, std::int32_t to) noexcept {
+        const auto n = static_cast<std::size_t>(2 * width_);
+        std::uint16_t* add_lo = lanes_.get();
+        for (std::int32_t i = from; i < to; ++i) {
+            const OpaqueLanes& w = weights_.lanes[alpha[i]];
+            const auto at = static_cast<std::size_t>(2 * i);
+            std::memcpy(add_lo + at, w.add_lo, 4);
+            std::memcpy(add_lo + n + at, w.keep_lo, 4);
+            std::memcpy(add_lo + 2 * n + at, w.add_hi, 4);
+            std::memcpy(add_lo + 3 * n + at, w.keep_hi, 4);
+        }
+    }
 
-private:
     std::int32_t width_;
+    const OpaqueWeights& weights_;
     std::unique_ptr<Span[]> runs_;
     std::unique_ptr<std::uint8_t[]> last_;
+    std::unique_ptr<std::uint16_t[]> lanes_;
     std::int32_t count_ = 0;
     bool known_ = false;
 };
@@ -634,27 +665,27 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, f
         return box;
     }
     const OpaqueWeights weights(px, p.colour);
-    if (!weights.fit || bytes == 3) blend_each = blend_opaque_each_plain;
-    LongRuns runs(weights.fit ? width : 0);
+    RowPlan plan(width, weights);
+    const bool per_pixel = bytes == 3 || !weights.fit || !plan.usable();
     for (std::int32_t y = box.y0; y < box.y1; ++y) {
         rows.compute(y);
         const std::uint8_t* alpha = rows.alpha();
         std::uint8_t* row = row_start(px, box.x0, y);
-        if (bytes == 3) {
-            for (std::int32_t i = 0; i < width; ++i, row += 3) blend_opaque_pixel(row, weights.blend[alpha[i]], 3);
+        if (per_pixel) {
+            for (std::int32_t i = 0; i < width; ++i, row += bytes) blend_opaque_pixel(row, weights.blend[alpha[i]], bytes);
             continue;
         }
-        if (!runs.same_as_last(alpha)) runs.find(alpha);
         // The long runs through blend_run (none where the alpha covers
         // nothing), the pixels between them through blend_each.
+        plan.plan(alpha);
         std::int32_t from = 0;
-        for (const Span& run : runs) {
-            if (from < run.lo) blend_each(row + 4 * from, run.lo - from, alpha + from, weights.blend, weights.lanes);
+        for (const Span& run : plan) {
+            if (from < run.lo) blend_each(row + 4 * from, run.lo - from, plan.lanes(from));
             const std::uint8_t a = alpha[run.lo];
             if (weights.covers[a]) blend_run(row + 4 * run.lo, run.hi - run.lo, weights.blend[a]);
             from = run.hi;
         }
-        if (from < width) blend_each(row + 4 * from, width - from, alpha + from, weights.blend, weights.lanes);
+        if (from < width) blend_each(row + 4 * from, width - from, plan.lanes(from));
     }
     return box;
 }

@@ -65,43 +65,37 @@ void blend_opaque_run(std::uint8_t* p, std::int32_t count, const draw::OpaqueBle
     }
 }
 
-// The same, each pixel with the weights of its own alpha: the lanes of a
-// vector's pixels gathered from the table, then one blend as above.
+// The same, each pixel with weights of its own, read as lanes from the row.
 template <class Isa>
-void blend_opaque_each(std::uint8_t* p, std::int32_t count, const std::uint8_t* alpha,
-                       const draw::OpaqueBlend*, const draw::OpaqueLanes* lanes) noexcept {
+void blend_opaque_each(std::uint8_t* p, std::int32_t count, const draw::LaneRow& w) noexcept {
     using Wide = typename Isa::Wide;
     constexpr std::size_t bytes = sizeof(Wide);
     constexpr std::size_t pixels = bytes / 4;
     const Wide low_byte = Wide{} + 0x00FF, high_byte = Wide{} + 0xFF00;
-    const auto blend = [&](std::uint8_t* at, const std::uint8_t* a) {
-        std::uint16_t add_lo[2 * pixels], keep_lo[2 * pixels], add_hi[2 * pixels], keep_hi[2 * pixels];
-        for (std::size_t j = 0; j < pixels; ++j) {
-            const draw::OpaqueLanes& w = lanes[a[j]];
-            std::memcpy(add_lo + 2 * j, w.add_lo, 4);
-            std::memcpy(keep_lo + 2 * j, w.keep_lo, 4);
-            std::memcpy(add_hi + 2 * j, w.add_hi, 4);
-            std::memcpy(keep_hi + 2 * j, w.keep_hi, 4);
-        }
-        Wide old, al, kl, ah, kh;
+    const auto blend = [&](std::uint8_t* at, const draw::LaneRow& l, std::size_t i) {
+        Wide old, add_lo, keep_lo, add_hi, keep_hi;
         std::memcpy(&old, at, bytes);
-        std::memcpy(&al, add_lo, bytes);
-        std::memcpy(&kl, keep_lo, bytes);
-        std::memcpy(&ah, add_hi, bytes);
-        std::memcpy(&kh, keep_hi, bytes);
-        const Wide out = ((al + (old & low_byte) * kl) >> 8) | ((ah + (old >> 8) * kh) & high_byte);
+        std::memcpy(&add_lo, l.add_lo + 2 * i, bytes);
+        std::memcpy(&keep_lo, l.keep_lo + 2 * i, bytes);
+        std::memcpy(&add_hi, l.add_hi + 2 * i, bytes);
+        std::memcpy(&keep_hi, l.keep_hi + 2 * i, bytes);
+        const Wide out = ((add_lo + (old & low_byte) * keep_lo) >> 8) | ((add_hi + (old >> 8) * keep_hi) & high_byte);
         std::memcpy(at, &out, bytes);
     };
     const std::size_t n = static_cast<std::size_t>(count);
     std::size_t done = 0;
-    for (; done + pixels <= n; done += pixels) blend(p + 4 * done, alpha + done);
-    if (done < n) {  // the last pixels, through a vector's worth of scratch
-        std::uint8_t rest[bytes] = {};
-        std::uint8_t rest_alpha[pixels] = {};
-        std::memcpy(rest, p + 4 * done, 4 * (n - done));
-        std::memcpy(rest_alpha, alpha + done, n - done);
-        blend(rest, rest_alpha);
-        std::memcpy(p + 4 * done, rest, 4 * (n - done));
+    for (; done + pixels <= n; done += pixels) blend(p + 4 * done, w, done);
+    if (done < n) {  // the last pixels and their weights, through a vector's worth of scratch
+        const std::size_t rest = n - done;
+        std::uint8_t last[bytes] = {};
+        std::uint16_t lanes[4][2 * pixels] = {};
+        std::memcpy(last, p + 4 * done, 4 * rest);
+        std::memcpy(lanes[0], w.add_lo + 2 * done, 4 * rest);
+        std::memcpy(lanes[1], w.keep_lo + 2 * done, 4 * rest);
+        std::memcpy(lanes[2], w.add_hi + 2 * done, 4 * rest);
+        std::memcpy(lanes[3], w.keep_hi + 2 * done, 4 * rest);
+        blend(last, {lanes[0], lanes[1], lanes[2], lanes[3]}, 0);
+        std::memcpy(p + 4 * done, last, 4 * rest);
     }
 }
 
