@@ -295,10 +295,25 @@ class ShadowRows {
 public:
     ShadowRows(const ShadowPaint& p, PixelBox box, bool with_alpha, float* scratch) noexcept
         : p_(p), box_(box), width_(box.x1 - box.x0), with_alpha_(with_alpha), horizontal_(scratch),
-          coverage_(scratch + width_), alpha_(reinterpret_cast<std::uint8_t*>(scratch + 2 * width_)) {
-        for (std::int32_t i = 0; i < width_; ++i) {
+          coverage_(scratch + width_), alpha_(reinterpret_cast<std::uint8_t*>(scratch + 2 * width_)),
+          half_(width_) {
+        // Columns i and x0 + x1 - 1 - i lie alike about the box when x0 + x1
+        // is a whole number (exact below 2^40) and the radii match across;
+        // when every column from the middle on mirrors one within the box,
+        // those are copied.
+        const double across = p.x0 + p.x1;
+        if (p.radius[0] == p.radius[1] && p.radius[3] == p.radius[2] && std::fabs(across) < 0x1p40 &&
+            across == std::floor(across)) {
+            const std::int64_t mirror = static_cast<std::int64_t>(across) - 1 - 2 * std::int64_t{box.x0};
+            if (mirror >= width_ - 1 && mirror / 2 + 1 < width_) {
+                column_mirror_ = mirror;
+                half_ = static_cast<std::int32_t>(mirror / 2 + 1);
+            }
+        }
+        for (std::int32_t i = 0; i < half_; ++i) {
             horizontal_[i] = static_cast<float>(span_cdf(p.x0, p.x1, box.x0 + i + 0.5, p.sigma));
         }
+        for (std::int32_t i = half_; i < width_; ++i) horizontal_[i] = horizontal_[column_mirror_ - i];
         std::size_t nodes = 0, table = 0;
         for (int c = 0; c < 4; ++c) {
             const Corner k = corner(p, c);
@@ -332,9 +347,9 @@ public:
         const double sum = p.y0 + p.y1;
         if (p.radius[0] == p.radius[3] && p.radius[1] == p.radius[2] && std::fabs(sum) < 0x1p40 &&
             sum == std::floor(sum)) {
-            mirror_ = static_cast<std::int64_t>(sum) - 1;
-            const std::int64_t rows = std::min<std::int64_t>(box.y1, mirror_ / 2 + 1) - box.y0;
-            if (rows > 0 && mirror_ >= 0) {
+            row_mirror_ = static_cast<std::int64_t>(sum) - 1;
+            const std::int64_t rows = std::min<std::int64_t>(box.y1, row_mirror_ / 2 + 1) - box.y0;
+            if (rows > 0 && row_mirror_ >= 0) {
                 const std::size_t row_bytes = static_cast<std::size_t>(width_) * (with_alpha ? sizeof(float) : 1);
                 saved_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(rows) * row_bytes]);
             }
@@ -344,7 +359,7 @@ public:
     // Computes the pixel row y: taken from the row it mirrors when that one
     // was computed, otherwise computed (unless it equals the last).
     void compute(std::int32_t y) noexcept {
-        const std::int64_t mirror = mirror_ - y;
+        const std::int64_t mirror = row_mirror_ - y;
         const std::size_t row_bytes = static_cast<std::size_t>(width_) * (with_alpha_ ? sizeof(float) : 1);
         void* row = with_alpha_ ? static_cast<void*>(coverage_) : static_cast<void*>(alpha_);
         if (saved_ && mirror < y && mirror >= box_.y0) {
@@ -364,27 +379,35 @@ private:
     void compute_row(std::int32_t y) noexcept {
         const double py = y + 0.5;
         const double vertical = span_cdf(p_.y0, p_.y1, py, p_.sigma);
-        // The columns of the corners felt on this row, joined where they meet.
-        Span spans[4];
-        int count = 0;
+        // The columns of the corners felt on this row: those computed, and
+        // those (when the columns mirror) entirely in the right half, copied
+        // from their mirror images.
+        Span computed[4], copied[4];
+        bool felt[4] = {};
+        int count = 0, copies = 0;
         for (int c = 0; c < 4; ++c) {
+            Span span;
             if (kind_[c] == Kind::fixed && fixed_[c].reaches(y)) {
-                spans[count++] = fixed_[c].columns();
+                span = fixed_[c].columns();
             } else if (kind_[c] == Kind::per_row && RowNotch::reaches(corner(p_, c), py, p_.sigma)) {
-                spans[count++] = RowNotch::columns(corner(p_, c), p_.sigma, box_.x0, width_);
-            }
-        }
-        if (count == 0 && vertical == last_vertical_) return;
-        last_vertical_ = count ? std::nan("") : vertical;
-        std::sort(spans, spans + count, [](Span a, Span b) { return a.lo < b.lo; });
-        int joined = 0;
-        for (int k = 0; k < count; ++k) {
-            if (joined && spans[k].lo <= spans[joined - 1].hi) {
-                spans[joined - 1].hi = std::max(spans[joined - 1].hi, spans[k].hi);
+                span = RowNotch::columns(corner(p_, c), p_.sigma, box_.x0, width_);
             } else {
-                spans[joined++] = spans[k];
+                continue;
+            }
+            if (span.lo >= half_) {
+                copied[copies++] = span;
+            } else {
+                felt[c] = true;
+                computed[count++] = span;
             }
         }
+        if (count + copies == 0 && vertical == last_vertical_) return;
+        last_vertical_ = count + copies ? std::nan("") : vertical;
+        count = join(computed, count);
+        Span all[8];
+        std::copy(computed, computed + count, all);
+        std::copy(copied, copied + copies, all + count);
+        const int gaps = join(all, count + copies);
         // Locals, not members: a byte store could otherwise change them.
         const auto v = static_cast<float>(vertical);
         const float alpha = p_.colour.a;
@@ -395,36 +418,66 @@ private:
         if (with_alpha_) {
             for (std::int32_t i = 0, n = width_; i < n; ++i) coverage[i] = horizontal[i] * v;
         } else {
-            // Between the spans, and after the last.
-            for (int k = 0; k <= joined; ++k) {
-                const std::int32_t from = k ? spans[k - 1].hi : 0, to = k < joined ? spans[k].lo : width_;
+            for (int k = 0; k <= gaps; ++k) {
+                const std::int32_t from = k ? all[k - 1].hi : 0, to = k < gaps ? all[k].lo : width_;
                 for (std::int32_t i = from; i < to; ++i) {
                     bytes[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(horizontal[i] * v * alpha + 0.5f));
                 }
             }
-            for (int k = 0; k < joined; ++k) {
-                for (std::int32_t i = spans[k].lo, n = spans[k].hi; i < n; ++i) coverage[i] = horizontal[i] * v;
+            for (int k = 0; k < count; ++k) {
+                for (std::int32_t i = computed[k].lo, n = computed[k].hi; i < n; ++i) coverage[i] = horizontal[i] * v;
             }
         }
         for (int c = 0; c < 4; ++c) {
+            if (!felt[c]) continue;
             if (kind_[c] == Kind::fixed) {
                 fixed_[c].take_off(y, coverage);
-            } else if (kind_[c] == Kind::per_row) {
+            } else {
                 RowNotch(corner(p_, c), p_.sigma).take_off(py, box_.x0, width_, coverage);
             }
         }
         // Near them clamped to [0, 1] (NaN as 0), so that the conversion is defined.
-        for (int k = 0; k < joined; ++k) {
-            for (std::int32_t i = spans[k].lo, n = spans[k].hi; i < n; ++i) {
+        for (int k = 0; k < count; ++k) {
+            for (std::int32_t i = computed[k].lo, n = computed[k].hi; i < n; ++i) {
                 const float c = coverage[i];
                 coverage[i] = c > 0.0f ? (c < 1.0f ? c : 1.0f) : 0.0f;
             }
             if (with_alpha_) continue;
-            for (std::int32_t i = spans[k].lo, n = spans[k].hi; i < n; ++i) {
+            for (std::int32_t i = computed[k].lo, n = computed[k].hi; i < n; ++i) {
                 bytes[i] = static_cast<std::uint8_t>(static_cast<std::int32_t>(coverage[i] * alpha + 0.5f));
             }
         }
+        for (int k = 0; k < copies; ++k) {
+            const Span to = copied[k];
+            const std::int64_t from = column_mirror_ - to.lo;  // the mirror of its first column, counting down
+            if (with_alpha_) {
+                mirror_into(coverage + to.lo, coverage + from, to.hi - to.lo);
+            } else {
+                mirror_into(bytes + to.lo, bytes + from, to.hi - to.lo);
+            }
+        }
     }
+
+    // Sorts spans by their start and joins those that meet; returns how many remain.
+    static int join(Span* spans, int count) noexcept {
+        std::sort(spans, spans + count, [](Span a, Span b) { return a.lo < b.lo; });
+        int joined = 0;
+        for (int k = 0; k < count; ++k) {
+            if (joined && spans[k].lo <= spans[joined - 1].hi) {
+                spans[joined - 1].hi = std::max(spans[joined - 1].hi, spans[k].hi);
+            } else {
+                spans[joined++] = spans[k];
+            }
+        }
+        return joined;
+    }
+
+    // to[k] = from[-k] for k below n.
+    template <class T>
+    static void mirror_into(T* to, const T* from, std::int32_t n) noexcept {
+        for (std::int32_t k = 0; k < n; ++k) to[k] = *(from - k);
+    }
+
     enum class Kind : std::uint8_t { none, fixed, per_row };
     const ShadowPaint& p_;
     PixelBox box_;
@@ -438,9 +491,13 @@ private:
     FixedNotch fixed_[4];
     std::unique_ptr<double[]> nodes_;
     std::unique_ptr<float[]> tables_;
+    // The columns computed, and the one that column i >= half_ mirrors:
+    // column_mirror_ - i.
+    std::int32_t half_;
+    std::int64_t column_mirror_ = 0;
     // With the box and its radii symmetric about a row boundary, row y has
-    // the coverage of row mirror_ - y: the rows of the upper half, kept.
-    std::int64_t mirror_ = 0;
+    // the coverage of row row_mirror_ - y: the rows of the upper half, kept.
+    std::int64_t row_mirror_ = 0;
     std::unique_ptr<std::uint8_t[]> saved_;
 };
 
