@@ -3,6 +3,7 @@
 `draw(canvas, font, top)` renders the section and returns the y below it.
 """
 
+import math
 from collections.abc import Callable
 
 import pygame
@@ -83,6 +84,71 @@ def _bordered(canvas: pygame.Surface, rect: Rect, x: int, top: int) -> None:
     canvas.blit(panel, (x, top))
 
 
+def _blurred_box(box: tuple[float, float, float, float], radius: float, sigma: float,
+                 px: float, py: float) -> float:
+    """The box's area convolved with the Gaussian at one point, in float64: a
+    midpoint integral over the box's rows, each row exact (two normal CDFs)."""
+    x0, y0, x1, y1 = box
+    lo, hi = max(y0, py - 6 * sigma), min(y1, py + 6 * sigma)
+    if lo >= hi:
+        return 0.0
+    steps = 200
+    step = (hi - lo) / steps
+    total = 0.0
+    for k in range(steps):
+        y = lo + (k + 0.5) * step
+        dy = max(y0 + radius - y, y - (y1 - radius), 0.0)
+        inset = radius - math.sqrt(max(radius * radius - dy * dy, 0.0))
+        left, right = x0 + inset, x1 - inset
+        across = 0.5 * (math.erf((right - px) / (sigma * math.sqrt(2))) -
+                        math.erf((left - px) / (sigma * math.sqrt(2))))
+        total += math.exp(-0.5 * ((py - y) / sigma) ** 2) * across * step
+    return total / (sigma * math.sqrt(2 * math.pi))
+
+
+SHADOW = (0, 0, 0, 160)
+
+
+def _shadow_corner(exact: bool) -> pygame.Surface:
+    """The top-left corner of a card's shadow (blur 8, radius 10), zoomed:
+    draw.shadow's, or the float64 integral's, on the same panel."""
+    size, box, radius, blur = (26, 22), (6.5, 5.5, 60.0, 40.0), 10, 8
+    small = pygame.Surface(size)
+    small.fill(PANEL)
+    if exact:
+        alpha = SHADOW[3] / 255
+        for y in range(size[1]):
+            for x in range(size[0]):
+                cover = alpha * _blurred_box(box, radius, blur / 2, x + 0.5, y + 0.5)
+                small.set_at((x, y), [round(c * (1 - cover) + s * cover) for c, s in zip(PANEL, SHADOW)])
+    else:
+        fast_draw.shadow(small, SHADOW, (box[0], box[1], box[2] - box[0], box[3] - box[1]), blur, radius)
+    return pygame.transform.scale(small, (size[0] * ZOOM, size[1] * ZOOM))
+
+
+def _shadows(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> int:
+    """Cards over their shadows at several blurs and spreads, then a corner
+    beside the exact integral."""
+    _label(canvas, font, "draw.shadow: the exact blur of the box, in one call", (24, top))
+    top += 26
+    panel = pygame.Surface((672, 124))
+    panel.fill((236, 238, 242))
+    cards = [(4, 0, (0, 2), "blur 4"), (12, 0, (0, 4), "blur 12"), (24, 0, (0, 8), "blur 24"),
+             (16, 6, (0, 0), "spread 6")]
+    for i, (blur, spread, offset, text) in enumerate(cards):
+        card = (24.5 + i * 166, 22.5, 128, 72)
+        fast_draw.shadow(panel, SHADOW, card, blur, 12, spread=spread, offset=offset)
+        fast_draw.rect(panel, PANEL, card, 0, 12)
+        panel.blit(font.render(text, True, MUTED), (card[0] + 12, card[1] + 28))
+    canvas.blit(panel, (24, top))
+    top += 136
+    for exact, x in ((False, COLUMNS[0][1]), (True, COLUMNS[1][1])):
+        canvas.blit(_shadow_corner(exact), (x, top))
+        text = "the float64 integral, %dx" % ZOOM if exact else "draw.shadow, %dx" % ZOOM
+        _label(canvas, font, text, (x + 26 * ZOOM + 12, top + 4), MUTED)
+    return top + 22 * ZOOM + 12
+
+
 def draw(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> int:
     _label(canvas, font, "draw.rect: pygame.draw.rect's arguments, drawn anti-aliased and exact", (24, top))
     top += 26
@@ -115,4 +181,4 @@ def draw(canvas: pygame.Surface, font: pygame.font.Font, top: int) -> int:
         _bordered(canvas, rect, x, top)
     _label(canvas, font, "border colour: a fill and a stroke (pygame) / border_color (draw.rect)",
            (24, top + 60), MUTED)
-    return top + 84
+    return _shadows(canvas, font, top + 84)

@@ -38,7 +38,7 @@ def xvfb():
     if not shutil.which("Xvfb"):
         pytest.skip("Xvfb is not installed")
     display = ":%d" % (90 + os.getpid() % 100)
-    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x1800x24", "-nolisten", "tcp"],
+    server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x2400x24", "-nolisten", "tcp"],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     socket = pathlib.Path("/tmp/.X11-unix/X%s" % display[1:])
     for _ in range(100):
