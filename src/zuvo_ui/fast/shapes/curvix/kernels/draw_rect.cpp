@@ -285,6 +285,26 @@ void blend_over(std::uint8_t* pixel, const PixelRows& px, const Colour& colour,
     put(pixel, px, Shade(paint), Paint{coverage, 0.0f});
 }
 
+void blend_over_each(std::uint8_t* p, std::int32_t count, const PixelRows& px, const Colour& colour,
+                     const float* coverage) noexcept {
+    RectPaint paint;
+    paint.ring = colour;
+    const Shade shade(paint);
+    const auto bytes = static_cast<std::size_t>(px.bytes_per_pixel);
+    std::uint8_t before[4] = {}, after[4] = {};
+    float last = -1;
+    for (std::int32_t i = 0; i < count; ++i, p += bytes) {
+        if (coverage[i] == last && std::memcmp(p, before, bytes) == 0) {
+            std::memcpy(p, after, bytes);
+            continue;
+        }
+        std::memcpy(before, p, bytes);
+        put(p, px, shade, Paint{coverage[i], 0.0f});
+        std::memcpy(after, p, bytes);
+        last = coverage[i];
+    }
+}
+
 bool opaque_blend_of(const PixelRows& px, const Colour& colour, float coverage, OpaqueBlend& w) noexcept {
     RectPaint paint;
     paint.ring = colour;

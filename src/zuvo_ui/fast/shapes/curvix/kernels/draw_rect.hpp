@@ -101,6 +101,11 @@ using OpaqueBlendEach = void (*)(std::uint8_t* p, std::int32_t count, const Lane
 void blend_over(std::uint8_t* pixel, const PixelRows& px, const Colour& colour,
                 float coverage) noexcept;
 
+// blend_over on `count` pixels from `p`, pixel i at coverage[i].  A pixel
+// equal to the one before it, at the same coverage, becomes what that one did.
+void blend_over_each(std::uint8_t* p, std::int32_t count, const PixelRows& px, const Colour& colour,
+                     const float* coverage) noexcept;
+
 // The weights blend_over uses for `colour` at `coverage` on a pixel without
 // per-pixel alpha; false when it covers nothing (the pixel stays).
 bool opaque_blend_of(const PixelRows& px, const Colour& colour, float coverage, OpaqueBlend& w) noexcept;

@@ -501,13 +501,9 @@ private:
     std::unique_ptr<std::uint8_t[]> saved_;
 };
 
-// One pixel, as draw_rect blends: with per-pixel alpha, the colour at the
-// coverage; without, the colour with its alpha scaled and rounded to a byte,
-// which runs of one alpha share.
-inline void blend_coverage(std::uint8_t* pixel, const PixelRows& px, const Colour& colour,
-                           float coverage) noexcept {
-    blend_over(pixel, px, colour, coverage);
-}
+// One pixel without per-pixel alpha, as draw_rect blends: the colour with
+// its alpha scaled by the coverage and rounded to a byte (which runs of one
+// alpha share).  With per-pixel alpha, the colour is blended at the coverage.
 inline void blend_alpha(std::uint8_t* pixel, const PixelRows& px, Colour colour, std::uint8_t a) noexcept {
     colour.a = a;
     blend_over(pixel, px, colour, 1.0f);
@@ -677,7 +673,7 @@ PixelBox draw_shadow_plain(const PixelRows& px, const ShadowPaint& p, PixelBox c
         std::uint8_t* pixel = row_start(px, box.x0, y);
         for (std::int32_t i = 0; i < box.x1 - box.x0; ++i, pixel += px.bytes_per_pixel) {
             if (with_alpha) {
-                blend_coverage(pixel, px, p.colour, rows.coverage()[i]);
+                blend_over(pixel, px, p.colour, rows.coverage()[i]);
             } else {
                 blend_alpha(pixel, px, p.colour, rows.alpha()[i]);
             }
@@ -699,25 +695,9 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, f
     const std::int32_t width = box.x1 - box.x0;
     ShadowRows rows(p, box, px.alpha >= 0, scratch);
     if (px.alpha >= 0) {
-        // A pixel equal to the last one blended, at the same coverage,
-        // becomes what that one did.
-        float last = -1;
-        std::uint8_t before[4] = {}, after[4] = {};
-        const auto size = static_cast<std::size_t>(bytes);
         for (std::int32_t y = box.y0; y < box.y1; ++y) {
             rows.compute(y);
-            const float* coverage = rows.coverage();
-            std::uint8_t* pixel = row_start(px, box.x0, y);
-            for (std::int32_t i = 0; i < width; ++i, pixel += bytes) {
-                if (coverage[i] == last && std::memcmp(pixel, before, size) == 0) {
-                    std::memcpy(pixel, after, size);
-                    continue;
-                }
-                std::memcpy(before, pixel, size);
-                blend_coverage(pixel, px, p.colour, coverage[i]);
-                std::memcpy(after, pixel, size);
-                last = coverage[i];
-            }
+            blend_over_each(row_start(px, box.x0, y), width, px, p.colour, rows.coverage());
         }
         return box;
     }
