@@ -123,6 +123,15 @@ def test_blur_zero_draws_the_box_as_rect_does():
     assert np.array_equal(rgba(a), rgba(b))
 
 
+@pytest.mark.parametrize("kind", ["alpha bgra", "opaque 32"])
+def test_a_vanishing_blur_draws_the_limit_of_small_ones(kind):
+    # Below an ulp of the rows the blur's window is no wider than a row.
+    a, b = surface(kind)[1], surface(kind)[1]
+    draw.shadow(a, (0, 0, 90, 255), (6.5, 5.25, 33, 24), 1e-300, 9)
+    draw.shadow(b, (0, 0, 90, 255), (6.5, 5.25, 33, 24), 1e-6, 9)
+    assert np.array_equal(rgba(a), rgba(b))
+
+
 def test_clip_rect_and_subsurface_bound_the_shadow():
     parent, target = surface("subsurface")
     target.set_clip((6, 4, 20, 15))

@@ -224,7 +224,7 @@ public:
     // Whether the arc comes within kWindow sigmas of the row at py.
     static bool reaches(const Corner& c, double py, double sigma) noexcept {
         double a, b;
-        return c.r > 0 && arc_within(c, py, py, sigma, kWindow, a, b);
+        return c.r > 0 && (arc_within(c, py, py, sigma, kWindow, a, b) || crosses(c, py));
     }
 
     // The columns of the box (from x0, `width` wide) near the corner, a
@@ -245,11 +245,25 @@ public:
     }
 
 private:
+    // Whether the row at py crosses the arc (between its ends).
+    static bool crosses(const Corner& c, double py) noexcept {
+        const double t = c.sy * (py - c.cy);
+        return t > 0 && t < c.r;
+    }
+
     bool plan_row(double py) noexcept {
         count_ = 0;
         weight_sum_ = 0;
         double a, b;
-        if (!arc_within(c_, py, py, sigma_, kWindow, a, b)) return false;
+        if (!arc_within(c_, py, py, sigma_, kWindow, a, b)) {
+            // A window narrower than the rows' resolution (kWindow sigmas
+            // below an ulp of the row): the notch's slice on this row.
+            if (!crosses(c_, py)) return false;
+            x_[0] = c_.cx + c_.sx * c_.r * std::cos(std::asin(c_.sy * (py - c_.cy) / c_.r));
+            weight_[0] = weight_sum_ = 1;
+            count_ = 1;
+            return true;
+        }
         const int panels = static_cast<int>(std::min(panels_for(c_, a, b, sigma_), double{kRowPanels}));
         arc_nodes(c_, a, b, panels, sigma_, x_, y_, weight_);
         count_ = 4 * panels;
@@ -264,7 +278,7 @@ private:
     // Whether the pixel column px is near enough to the corner's square to feel it.
     bool near(double px) const noexcept {
         const double lo = std::min(c_.cx, c_.outer_x()), hi = std::max(c_.cx, c_.outer_x());
-        return px > lo - kWindow * sigma_ && px < hi + kWindow * sigma_;
+        return px >= lo - kWindow * sigma_ && px <= hi + kWindow * sigma_;
     }
 
     // The blurred area of the notch at the pixel column px.
