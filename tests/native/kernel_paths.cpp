@@ -719,19 +719,22 @@ struct DrawPath {
     std::string name;
     OpaqueBlendRun run;
     OpaqueBlendEach each;
+    BlendOverEach over;
     long cases = 0, failed = 0;
 };
 
 // The fast form with the plain run blend (the portable path), then with each
 // available instruction set's.
 std::vector<DrawPath> draw_paths() {
-    std::vector<DrawPath> out = {{"scalar+runs", blend_opaque_run_plain, blend_opaque_each_plain}};
+    std::vector<DrawPath> out = {{"scalar+runs", blend_opaque_run_plain, blend_opaque_each_plain, blend_over_each}};
     const std::pair<const char*, KernelPath> named[] = {
         {"sse2+runs", KernelPath::sse2}, {"avx2+runs", KernelPath::avx2}, {"neon+runs", KernelPath::neon}};
     for (const auto& [name, path] : named) {
         if (!kernel_path_available(path)) continue;
         const Evaluators& e = evaluators_of(path);
-        if (e.draw_blend_run && e.draw_blend_each) out.push_back({name, e.draw_blend_run, e.draw_blend_each});
+        if (e.draw_blend_run && e.draw_blend_each && e.draw_blend_over) {
+            out.push_back({name, e.draw_blend_run, e.draw_blend_each, e.draw_blend_over});
+        }
     }
     return out;
 }
@@ -840,7 +843,7 @@ public:
         for (DrawPath& p : paths_) {
             Bytes got = before;
             px.base = got.data();
-            const PixelBox box = draw_shadow(px, paint, clip, scratch.data(), p.run, p.each);
+            const PixelBox box = draw_shadow(px, paint, clip, scratch.data(), {p.run, p.each, p.over});
             ++p.cases;
             if (!report_.check(got == plain && same_box(box, plain_box),
                                "shadow, " + p.name + ": differs from the plain form" + where)) {

@@ -101,10 +101,22 @@ using OpaqueBlendEach = void (*)(std::uint8_t* p, std::int32_t count, const Lane
 void blend_over(std::uint8_t* pixel, const PixelRows& px, const Colour& colour,
                 float coverage) noexcept;
 
-// blend_over on `count` pixels from `p`, pixel i at coverage[i].  A pixel
-// equal to the one before it, at the same coverage, becomes what that one did.
+// blend_over on `count` pixels from `p`, pixel i at coverage[i], exactly as
+// one pixel at a time does.  The plain form writes a pixel equal to the one
+// before it, at the same coverage, as that one was written; the vector forms
+// need 4-byte pixels with per-pixel alpha.
+using BlendOverEach = void (*)(std::uint8_t* p, std::int32_t count, const PixelRows& px,
+                               const Colour& colour, const float* coverage) noexcept;
 void blend_over_each(std::uint8_t* p, std::int32_t count, const PixelRows& px, const Colour& colour,
                      const float* coverage) noexcept;
+
+// The blends of one path: its run and per-pixel blends of pixels without
+// per-pixel alpha, and its "over" of pixels with it.
+struct Blends {
+    OpaqueBlendRun run;
+    OpaqueBlendEach each;
+    BlendOverEach over;
+};
 
 // The weights blend_over uses for `colour` at `coverage` on a pixel without
 // per-pixel alpha; false when it covers nothing (the pixel stays).

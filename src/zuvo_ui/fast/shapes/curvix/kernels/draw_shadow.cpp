@@ -697,7 +697,7 @@ PixelBox draw_shadow_plain(const PixelRows& px, const ShadowPaint& p, PixelBox c
 }
 
 PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, float* scratch,
-                     OpaqueBlendRun blend_run, OpaqueBlendEach blend_each) noexcept {
+                     const Blends& blends) noexcept {
     // Runs are blended in another order than the plain form's: they need
     // rows that do not overlap and whole pixels.
     const std::int32_t bytes = px.bytes_per_pixel;
@@ -711,7 +711,8 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, f
     if (px.alpha >= 0) {
         for (std::int32_t y = box.y0; y < box.y1; ++y) {
             rows.compute(y);
-            blend_over_each(row_start(px, box.x0, y), width, px, p.colour, rows.coverage());
+            (bytes == 4 ? blends.over : blend_over_each)(row_start(px, box.x0, y), width, px, p.colour,
+                                                         rows.coverage());
         }
         return box;
     }
@@ -731,24 +732,24 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, f
         plan.plan(alpha);
         std::int32_t from = 0;
         for (const Span& run : plan) {
-            if (from < run.lo) blend_each(row + 4 * from, run.lo - from, plan.lanes(from));
+            if (from < run.lo) blends.each(row + 4 * from, run.lo - from, plan.lanes(from));
             const std::uint8_t a = alpha[run.lo];
-            if (weights.covers[a]) blend_run(row + 4 * run.lo, run.hi - run.lo, weights.blend[a]);
+            if (weights.covers[a]) blends.run(row + 4 * run.lo, run.hi - run.lo, weights.blend[a]);
             from = run.hi;
         }
-        if (from < width) blend_each(row + 4 * from, width - from, plan.lanes(from));
+        if (from < width) blends.each(row + 4 * from, width - from, plan.lanes(from));
     }
     return box;
 }
 
 PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& paint, PixelBox clip, float* scratch) noexcept {
-    static const curvix::Evaluators best = [] {
-        curvix::Evaluators e = curvix::evaluators_of(curvix::best_kernel_path());
-        if (!e.draw_blend_run) e.draw_blend_run = blend_opaque_run_plain;
-        if (!e.draw_blend_each) e.draw_blend_each = blend_opaque_each_plain;
-        return e;
+    static const Blends best = [] {
+        const curvix::Evaluators& e = curvix::evaluators_of(curvix::best_kernel_path());
+        return Blends{e.draw_blend_run ? e.draw_blend_run : blend_opaque_run_plain,
+                      e.draw_blend_each ? e.draw_blend_each : blend_opaque_each_plain,
+                      e.draw_blend_over ? e.draw_blend_over : blend_over_each};
     }();
-    return draw_shadow(px, paint, clip, scratch, best.draw_blend_run, best.draw_blend_each);
+    return draw_shadow(px, paint, clip, scratch, best);
 }
 
 }  // namespace zuvo::draw

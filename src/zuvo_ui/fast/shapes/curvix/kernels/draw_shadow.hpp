@@ -34,14 +34,15 @@ inline constexpr std::size_t kShadowScratchPerColumn = 3;
 // Draws the shadow on the pixels of shadow_pixels(paint, clip) (`clip` within
 // the surface) and returns that box.  `scratch` holds
 // kShadowScratchPerColumn floats per column of the clip.  The plain form
-// blends one pixel at a time; the fast form is byte for byte the same, and
-// on 4-byte pixels without per-pixel alpha blends long runs of one alpha
-// with `blend_run` and the pixels between them with `blend_each` (the fast
-// form's default takes the best of this processor's).
+// blends one pixel at a time; the fast form is byte for byte the same: on
+// 4-byte pixels without per-pixel alpha it blends long runs of one alpha
+// with `blends.run` and the pixels between them with `blends.each`, on
+// 4-byte pixels with it each row with `blends.over` (the fast form's default
+// takes the best of this processor's).
 PixelBox draw_shadow_plain(const PixelRows& px, const ShadowPaint& paint, PixelBox clip,
                            float* scratch) noexcept;
 PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& paint, PixelBox clip, float* scratch,
-                     OpaqueBlendRun blend_run, OpaqueBlendEach blend_each) noexcept;
+                     const Blends& blends) noexcept;
 PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& paint, PixelBox clip,
                      float* scratch) noexcept;
 

@@ -49,6 +49,7 @@ struct Evaluators {
     OutlinedRowsEvaluator outlined_rows = nullptr;
     draw::OpaqueBlendRun draw_blend_run = nullptr;
     draw::OpaqueBlendEach draw_blend_each = nullptr;
+    draw::BlendOverEach draw_blend_over = nullptr;
 };
 
 // `scalar` is on every processor and compiler: the scalar kernels' own

@@ -56,6 +56,7 @@ Evaluators portable_evaluators() noexcept {
     e.outlined_rows = outlined_rows_scalar;
     e.draw_blend_run = draw::blend_opaque_run_plain;
     e.draw_blend_each = draw::blend_opaque_each_plain;
+    e.draw_blend_over = draw::blend_over_each;
     return e;
 }
 

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "../draw_rect.hpp"
+#include "lanes.hpp"
 
 namespace zuvo::curvix::simd {
 namespace {
@@ -97,6 +98,51 @@ void blend_opaque_each(std::uint8_t* p, std::int32_t count, const draw::LaneRow&
         blend(last, {lanes[0], lanes[1], lanes[2], lanes[3]}, 0);
         std::memcpy(p + 4 * done, last, 4 * rest);
     }
+}
+
+// blend_over on 4-byte pixels with per-pixel alpha, a vector of pixels at a
+// time: each pixel a 32-bit lane, its channels shifted out and in.  Every
+// lane follows draw_rect.cpp's `put` operation for operation (the colour as
+// the ring, nothing inside); lanes it leaves alone keep their pixel.  The
+// pixels after the last whole vector go through draw::blend_over itself.
+template <class Isa>
+void blend_over_each(std::uint8_t* p, std::int32_t count, const draw::PixelRows& px, const draw::Colour& colour,
+                     const float* coverage) noexcept {
+    using FV = F<Isa>;
+    using IV = I<Isa>;
+    using UV = typename Isa::U;
+    constexpr int lanes = Isa::lanes;
+    const auto shift_of = [](std::int32_t byte) {
+        return std::endian::native == std::endian::little ? 8 * byte : 8 * (3 - byte);
+    };
+    const int shift[4] = {shift_of(px.red), shift_of(px.green), shift_of(px.blue), shift_of(px.alpha)};
+    const float ring_alpha = colour.a / 255.0f;
+    const float nothing_inside = 0.0f * (0.0f / 255.0f);  // `put`'s inside share, 0
+    const FV rgb[3] = {splat<Isa>(colour.r), splat<Isa>(colour.g), splat<Isa>(colour.b)};
+    const FV zero{}, one = splat<Isa>(1.0f), full = splat<Isa>(255.0f), half = splat<Isa>(0.5f);
+    const auto to_byte = [&](FV v) { return Isa::trunc_f(min_of<Isa>(max_of<Isa>(v, zero), full) + half); };
+    const auto channel = [&](UV pixels, int at) { return Isa::from_int((IV)((pixels >> at) & 255u)); };
+    std::int32_t i = 0;
+    for (; i + lanes <= count; i += lanes, p += 4 * lanes) {
+        FV cover;
+        UV old;
+        std::memcpy(&cover, coverage + i, sizeof cover);
+        std::memcpy(&old, p, sizeof old);
+        const FV ra = cover * ring_alpha;
+        const FV sa = ra + nothing_inside;
+        const IV covers = sa > zero;
+        if (!any_of<Isa>(covers)) continue;
+        const FV keep = (one - sa) * (channel(old, shift[3]) / 255.0f);
+        const FV out_alpha = sa + keep;
+        UV out = (UV)to_byte(out_alpha * 255.0f) << shift[3];
+        for (int c = 0; c < 3; ++c) {
+            const FV source = rgb[c] * ra + 0.0f * nothing_inside;
+            out |= (UV)to_byte((source + channel(old, shift[c]) * keep) / out_alpha) << shift[c];
+        }
+        out = covers ? out : old;
+        std::memcpy(p, &out, sizeof out);
+    }
+    for (; i < count; ++i, p += 4) draw::blend_over(p, px, colour, coverage[i]);
 }
 
 }  // namespace

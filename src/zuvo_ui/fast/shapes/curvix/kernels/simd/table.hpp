@@ -21,6 +21,7 @@ Evaluators make_evaluators() noexcept {
     e.outlined_rows = outlined_rows<Isa>;
     e.draw_blend_run = blend_opaque_run<Isa>;
     e.draw_blend_each = blend_opaque_each<Isa>;
+    e.draw_blend_over = blend_over_each<Isa>;
     return e;
 }
 
