@@ -59,6 +59,10 @@ def cases():
     full_hd.fill((20, 20, 20))
     panel = pygame.Surface((1920, 1080), pygame.SRCALPHA)
     panel.fill(TRANSLUCENT)
+    layer = pygame.Surface((800, 600), pygame.SRCALPHA)  # a layer composed over the screen later
+    layer.fill((20, 20, 20, 100))
+    panel_layer = pygame.Surface((1920, 1080), pygame.SRCALPHA)
+    panel_layer.fill((20, 20, 20, 100))
     small, large = pygame.Rect(10, 10, 120, 40), pygame.Rect(10, 10, 400, 300)
     shadow_box = pygame.Rect(200, 150, 400, 300)
     premade = premade_shadow(shadow_box, 12, 16)
@@ -83,6 +87,14 @@ def cases():
              lambda: draw.shadow(screen, SHADOW, shadow_box, 16, 12),
              lambda: screen.blit(*premade),
              "blit of the same shadow, premade", target=2.0),
+        Case("draw.shadow of 400 x 300, radius 12, blur 16, onto 800 x 600 with per-pixel alpha",
+             lambda: draw.shadow(layer, SHADOW, shadow_box, 16, 12),
+             lambda: layer.blit(*premade),
+             "blit of the same shadow, premade"),
+        Case("draw.rect translucent (alpha 128) 1920 x 1080 panel, radius 16, with per-pixel alpha",
+             lambda: draw.rect(panel_layer, TRANSLUCENT, (0, 0, 1920, 1080), 0, 16),
+             lambda: panel_layer.blit(panel, (0, 0)),
+             "blit of a premade translucent surface"),
         Case("draw.shadow of 400 x 300, radius 12, blur 16, against Pillow",
              lambda: draw.shadow(screen, SHADOW, shadow_box, 16, 12),
              pillow_shadow(screen, shadow_box, 12, 16),

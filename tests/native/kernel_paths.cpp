@@ -776,7 +776,7 @@ public:
         for (DrawPath& p : paths_) {
             Bytes got = before;
             px.base = got.data();
-            const PixelBox box = draw_rect(px, paint, clip, p.run);
+            const PixelBox box = draw_rect(px, paint, clip, {p.run, p.each, p.over});
             ++p.cases;
             const bool ok = got == plain && same_box(box, plain_box);
             if (!report_.check(ok, "draw, " + p.name + ": differs from the plain form" + where)) ++p.failed;
@@ -917,7 +917,7 @@ public:
             for (DrawPath& p : paths_) {
                 Bytes got = before;
                 px.base = got.data();
-                draw_rect(px, paint, {0, 0, w, h}, p.run);
+                draw_rect(px, paint, {0, 0, w, h}, {p.run, p.each, p.over});
                 ++p.cases;
                 if (!report_.check(got == plain, "draw, " + p.name + ": overlapping rows on " + layout.name)) {
                     ++p.failed;

@@ -380,8 +380,8 @@ struct RowSteps {
 
 class RowPainter {
 public:
-    RowPainter(const PixelRows& px, const Shade& shade, OpaqueBlendRun blend_run) noexcept
-        : px_(px), shade_(shade), blend_run_(blend_run) {}
+    RowPainter(const PixelRows& px, const Shade& shade, const Blends& blends) noexcept
+        : px_(px), shade_(shade), blends_(blends) {}
 
     // The step painting columns lo..hi with `c` (which paints something).
     // The last step prepared is kept: most steps paint what the one before did.
@@ -416,12 +416,24 @@ public:
                 return;
             case Step::Kind::blend:
                 if (bytes == 4 && count > 1 && fits_sixteen_bits(s.w)) {
-                    blend_run_(p, count, s.w);
+                    blends_.run(p, count, s.w);
                 } else {
                     for (std::int32_t i = 0; i < count; ++i, p += bytes) blend_opaque_pixel(p, s.w, bytes);
                 }
                 return;
             case Step::Kind::each:
+                // One colour at one coverage over pixels with per-pixel
+                // alpha: blends.over takes a row of coverages.
+                if (bytes == 4 && shade_.blend && px_.alpha >= 0 && (s.c.inside == 0.0f || s.c.ring == 0.0f)) {
+                    const bool ring = s.c.inside == 0.0f;
+                    float coverage[64];
+                    std::fill(coverage, coverage + 64, ring ? s.c.ring : s.c.inside);
+                    for (std::int32_t done = 0; done < count; done += 64) {
+                        blends_.over(p + 4 * done, std::min(count - done, 64), px_, ring ? shade_.ring : shade_.inside,
+                                     coverage);
+                    }
+                    return;
+                }
                 for (std::int32_t i = 0; i < count; ++i, p += bytes) put(p, px_, shade_, s.c);
                 return;
         }
@@ -430,15 +442,14 @@ public:
 private:
     const PixelRows& px_;
     const Shade& shade_;
-    OpaqueBlendRun blend_run_;
+    const Blends& blends_;
     Step last_;
     bool prepared_ = false;
 };
 
 }  // namespace
 
-PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
-                   OpaqueBlendRun blend_run) noexcept {
+PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip, const Blends& blends) noexcept {
     const Frame f(paint);
     const Shade shade(paint);
     // The runs and the mirrored rows write in another order than the plain
@@ -447,7 +458,7 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
         px.pitch < static_cast<std::ptrdiff_t>(px.width) * px.bytes_per_pixel) {
         return draw_rect_plain(px, paint, clip);
     }
-    RowPainter painter(px, shade, blend_run);
+    RowPainter painter(px, shade, blends);
     const PixelBox box = candidate_pixels(paint, clip);
     PixelBox drawn;
     if (box.empty()) return drawn;
@@ -627,12 +638,18 @@ PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
     return drawn;
 }
 
-PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept {
-    static const OpaqueBlendRun best = [] {
-        const OpaqueBlendRun run = curvix::evaluators_of(curvix::best_kernel_path()).draw_blend_run;
-        return run ? run : blend_opaque_run_plain;
+const Blends& best_blends() noexcept {
+    static const Blends best = [] {
+        const curvix::Evaluators& e = curvix::evaluators_of(curvix::best_kernel_path());
+        return Blends{e.draw_blend_run ? e.draw_blend_run : blend_opaque_run_plain,
+                      e.draw_blend_each ? e.draw_blend_each : blend_opaque_each_plain,
+                      e.draw_blend_over ? e.draw_blend_over : blend_over_each};
     }();
-    return draw_rect(px, paint, clip, best);
+    return best;
+}
+
+PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept {
+    return draw_rect(px, paint, clip, best_blends());
 }
 
 }  // namespace zuvo::draw

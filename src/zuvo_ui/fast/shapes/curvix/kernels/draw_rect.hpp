@@ -135,10 +135,11 @@ PixelBox candidate_pixels(const RectPaint& paint, PixelBox clip) noexcept;
 // form evaluates every pixel; the fast form fills the runs that provably
 // share one result and is byte for byte the same.
 PixelBox draw_rect_plain(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept;
-// `blend_run` blends the runs of 4-byte pixels that a translucent colour
-// covers alike (the fast form's default is the best of this processor's).
-PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip,
-                   OpaqueBlendRun blend_run) noexcept;
+// `blends.run` blends the runs of 4-byte pixels without per-pixel alpha
+// that a translucent colour covers alike, `blends.over` those with it (the
+// fast form's default is the best of this processor's, best_blends()).
+PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip, const Blends& blends) noexcept;
 PixelBox draw_rect(const PixelRows& px, const RectPaint& paint, PixelBox clip) noexcept;
+const Blends& best_blends() noexcept;
 
 }  // namespace zuvo::draw

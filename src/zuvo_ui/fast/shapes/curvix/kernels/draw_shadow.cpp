@@ -743,13 +743,7 @@ PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& p, PixelBox clip, f
 }
 
 PixelBox draw_shadow(const PixelRows& px, const ShadowPaint& paint, PixelBox clip, float* scratch) noexcept {
-    static const Blends best = [] {
-        const curvix::Evaluators& e = curvix::evaluators_of(curvix::best_kernel_path());
-        return Blends{e.draw_blend_run ? e.draw_blend_run : blend_opaque_run_plain,
-                      e.draw_blend_each ? e.draw_blend_each : blend_opaque_each_plain,
-                      e.draw_blend_over ? e.draw_blend_over : blend_over_each};
-    }();
-    return draw_shadow(px, paint, clip, scratch, best);
+    return draw_shadow(px, paint, clip, scratch, best_blends());
 }
 
 }  // namespace zuvo::draw
