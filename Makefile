@@ -40,7 +40,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
 .PHONY: all build demo test bench bench-one bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel fuzz clean
-.PHONY: test-native test-aarch64 test-clang native-run
+.PHONY: test-native test-aarch64 test-clang test-cross native-run
 
 all: build
 
@@ -214,6 +214,61 @@ test-clang: $(NATIVE_OUT)/kernel_paths
 		NATIVE_ARGS="--digest $$digest" && \
 	$(MAKE) native-run NATIVE_CXX="clang++ -U__GNUC__" NATIVE_OUT=build/native-clang-cl-macros \
 		NATIVE_ARGS="--digest $$digest"
+
+# The same program for other systems, built by Zig's clang (PyPI's ziglang),
+# which brings each system's C library, C++ library and headers: for Windows
+# x86-64 (MinGW's ABI), run under Debian's wine64 with its digest held to the
+# host build's, and for macOS on arm64 and x86-64, compiled and linked only
+# (nothing here runs them).  Warnings fail these builds.  Zig's runtime answers
+# no to every __builtin_cpu_supports, so the Windows program leaves AVX2 out
+# and runs the scalar and SSE2 paths: those of the Windows wheels, whose
+# clang-cl builds no AVX2 path at all.
+# The first link for a target builds Zig's C++ library and runtime for it, a
+# few minutes of both cores; Zig keeps them in its cache (~/.cache/zig), but
+# only for the same installation of Zig (a reinstall, even of the same version,
+# misses it), so ziglang goes into a virtual environment kept outside the work
+# tree, in ZIG_HOME, and a fresh clone on the same machine finds both.  make -j
+# builds the three programs, the host one and wine's prefix side by side.
+ZIG_VERSION := 0.17.1
+ZIG_HOME ?= $(HOME)/.cache/zuvo-ui
+ZIG_VENV := $(ZIG_HOME)/ziglang-$(ZIG_VERSION)
+ZIG := $(ZIG_VENV)/bin/zig
+WINE ?= /usr/lib/wine/wine64
+CROSS_RUN := x86_64-windows-gnu
+CROSS_LINKED := $(CROSS_RUN) aarch64-macos x86_64-macos
+# The link is at -O2 as well: Zig builds each target's C++ library in the
+# link's mode, and an optimised one costs less to build than a debug one,
+# which comes with UBSan's runtime.
+cross_make = $(MAKE) NATIVE_CXX="$(ZIG) c++ -target $(1)" NATIVE_OUT=build/native-$(1) \
+	NATIVE_FLAGS="$(NATIVE_FLAGS) -Werror" NATIVE_LDFLAGS=-O2
+
+test-cross: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS_LINKED))
+
+.PHONY: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS_LINKED))
+$(addprefix cross-link-,$(CROSS_LINKED)): cross-link-%: $(ZIG)
+	$(call cross_make,$*) build/native-$*/kernel_paths
+
+# The program is built (above) while wine is installed and its prefix made.
+$(addprefix cross-run-,$(CROSS_RUN)): cross-run-%: cross-link-% $(NATIVE_OUT)/kernel_paths build/wine/.ready
+	digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
+	$(call cross_make,$*) native-run NATIVE_RUN="WINE=$(WINE) tools/wine-run" NATIVE_ARGS="--digest $$digest"
+
+# Made under a name of its own and renamed, so that two builds at once cannot
+# leave half an environment behind.
+$(ZIG):
+	@test -n "$(PYTHON)" || { echo "no usable Python interpreter found" >&2; exit 1; }
+	part=$(ZIG_VENV).part-$$$$ && rm -rf $$part && $(PYTHON) -m venv $$part && \
+	$$part/bin/python -m pip install ziglang==$(ZIG_VERSION) && \
+	{ mv -T $$part $(ZIG_VENV) 2>/dev/null || rm -rf $$part; }
+	ln -sf "$$($(ZIG_VENV)/bin/python -c 'import ziglang, os; print(os.path.dirname(ziglang.__file__))')/zig" $@
+
+# wine64 from Debian's archive when missing (without its recommends: no 32-bit
+# wine, no fonts), and wine's prefix for this tree, made once.
+build/wine/.ready:
+	@test -x $(WINE) || { apt-get update && apt-get install -y --no-install-recommends wine64; } || \
+		{ echo "make test-cross: wine64 could not be installed" >&2; exit 1; }
+	WINE=$(WINE) tools/wine-run wineboot --init
+	touch $@
 
 clean:
 	rm -rf build .venv .venv-* demo-output
