@@ -238,7 +238,9 @@ CROSS_RUN := x86_64-windows-gnu
 CROSS_LINKED := $(CROSS_RUN) aarch64-macos x86_64-macos
 # The link is at -O2 as well: Zig builds each target's C++ library in the
 # link's mode, and an optimised one costs less to build than a debug one,
-# which comes with UBSan's runtime.
+# which comes with UBSan's runtime.  The recipes that call cross_make start
+# with '+': make cannot see $(MAKE) through $(call), and would otherwise give
+# the sub-make no share of its jobs (-j1).
 cross_make = $(MAKE) NATIVE_CXX="$(ZIG) c++ -target $(1)" NATIVE_OUT=build/native-$(1) \
 	NATIVE_FLAGS="$(NATIVE_FLAGS) -Werror" NATIVE_LDFLAGS=-O2
 
@@ -246,11 +248,11 @@ test-cross: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS
 
 .PHONY: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS_LINKED))
 $(addprefix cross-link-,$(CROSS_LINKED)): cross-link-%: $(ZIG)
-	$(call cross_make,$*) build/native-$*/kernel_paths
+	+$(call cross_make,$*) build/native-$*/kernel_paths
 
 # The program is built (above) while wine is installed and its prefix made.
 $(addprefix cross-run-,$(CROSS_RUN)): cross-run-%: cross-link-% $(NATIVE_OUT)/kernel_paths build/wine/.ready
-	digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
+	+digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
 	$(call cross_make,$*) native-run NATIVE_RUN="WINE=$(WINE) tools/wine-run" NATIVE_ARGS="--digest $$digest"
 
 # Made under a name of its own and renamed, so that two builds at once cannot
