@@ -275,16 +275,17 @@ cross_numpy_x86_64-macos := macosx_14_0_x86_64
 cross_make = $(MAKE) NATIVE_CXX="$(ZIG) c++ -target $(1)" NATIVE_OUT=build/native-$(1) \
 	NATIVE_FLAGS="$(NATIVE_FLAGS) -Werror" NATIVE_LDFLAGS=-O2
 
-test-cross: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS_LINKED)) \
-	$(addprefix cross-modules-,$(CROSS_LINKED))
+test-cross: $(addprefix cross-run-,$(CROSS_RUN))
 
 .PHONY: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS_LINKED)) \
 	$(addprefix cross-modules-,$(CROSS_LINKED))
 $(addprefix cross-link-,$(CROSS_LINKED)): cross-link-%: $(ZIG)
 	+$(call cross_make,$*) build/native-$*/kernel_paths
 
-# The program is built (above) while wine is installed and its prefix made.
-$(addprefix cross-run-,$(CROSS_RUN)): cross-run-%: cross-link-% $(NATIVE_OUT)/kernel_paths build/wine/.ready
+# The program runs last, once everything else has been built (while wine was
+# installed and its prefix made), so that its summary closes the output.
+$(addprefix cross-run-,$(CROSS_RUN)): cross-run-%: cross-link-% $(addprefix cross-link-,$(CROSS_LINKED)) \
+		$(addprefix cross-modules-,$(CROSS_LINKED)) $(NATIVE_OUT)/kernel_paths build/wine/.ready
 	+digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
 	$(call cross_make,$*) native-run NATIVE_RUN="WINE=$(WINE) tools/wine-run" NATIVE_ARGS="--digest $$digest"
 
