@@ -40,7 +40,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
 .PHONY: all build demo test bench bench-one bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel fuzz clean
-.PHONY: test-native test-aarch64 test-clang test-cross native-run native-modules
+.PHONY: test-native test-aarch64 test-clang test-cross native-run native-modules native-objects
 
 all: build
 
@@ -201,6 +201,9 @@ $(NATIVE_OUT)/modules/%.o: src/zuvo_ui/fast/%.cpp $(MODULE_HEADERS) | $(NATIVE_O
 
 native-modules: $(MODULE_OBJECTS)
 
+# The kernel test program's objects, compiled and not linked.
+native-objects: $(NATIVE_OBJECTS)
+
 # The kernel test program built with the host compiler and run.
 test-native:
 	$(MAKE) native-run
@@ -232,24 +235,25 @@ test-clang: $(NATIVE_OUT)/kernel_paths
 
 # The same program for other systems, built by Zig's clang (PyPI's ziglang),
 # which brings each system's C library, C++ library and headers: for Windows
-# x86-64 (MinGW's ABI), run under Debian's wine64 with its digest held to the
-# host build's, and for macOS on arm64 and x86-64, compiled and linked only
-# (nothing here runs them).  Zig's runtime answers no to every
-# __builtin_cpu_supports, so the Windows program leaves AVX2 out and runs the
-# scalar and SSE2 paths: those of the Windows wheels, whose clang-cl builds no
-# AVX2 path at all.  The modules' other sources are compiled for the three
-# too (native-modules), against headers fetched by tools/cross-headers:
-# CPython's for Windows from Debian's CPython source package (3.11, Debian
-# 12's; MS_WIN64, as MinGW compilers need it defined), this interpreter's for
-# macOS (configured for Linux, but the same API), and NumPy's from its wheel
-# for each system.  Warnings fail all of these builds.
-# The first link for a target builds Zig's C++ library and runtime for it, a
-# few minutes of both cores; Zig keeps them in its cache (~/.cache/zig), but
-# only for the same installation of Zig (a reinstall, even of the same version,
-# misses it), so ziglang goes into a virtual environment kept outside the work
-# tree, in ZIG_HOME, with the headers, and a fresh clone on the same machine
-# finds them all.  make -j builds the three programs, the host one, the modules'
-# sources and wine's prefix side by side.
+# x86-64 (MinGW's ABI), compiled, linked and run under Debian's wine64 with its
+# digest held to the host build's; for macOS arm64, compiled and linked; for
+# macOS x86-64, compiled (its AVX2 unit too).  Nothing here runs macOS
+# programs, and each target's first link builds Zig's C++ library and runtime
+# for it (about a minute of CPU), which CI's time does not allow twice for the
+# same system.  Zig's runtime answers no to every __builtin_cpu_supports, so
+# the Windows program leaves AVX2 out and runs the scalar and SSE2 paths:
+# those of the Windows wheels, whose clang-cl builds no AVX2 path at all.  The
+# modules' other sources are compiled for Windows too (native-modules),
+# against CPython's headers from Debian's CPython source package (3.11, Debian
+# 12's; MS_WIN64, as MinGW compilers need it defined) and NumPy's from its
+# Windows wheel, both fetched by tools/cross-headers.  Warnings fail all of
+# these builds.
+# Zig keeps what it builds in its cache (~/.cache/zig), but only for the same
+# installation of Zig (a reinstall, even of the same version, misses it), so
+# ziglang goes into a virtual environment kept outside the work tree, in
+# ZIG_HOME, with the headers, and a fresh clone on the same machine finds them
+# all.  make -j builds the programs, the host one, the modules' sources and
+# wine's prefix side by side.
 ZIG_VERSION := 0.17.1
 ZIG_HOME ?= $(HOME)/.cache/zuvo-ui
 ZIG_VENV := $(ZIG_HOME)/ziglang-$(ZIG_VERSION)
@@ -258,15 +262,12 @@ CROSS_HEADERS := $(ZIG_HOME)/headers
 CROSS_NUMPY := 2.5.5
 WINE ?= /usr/lib/wine/wine64
 CROSS_RUN := x86_64-windows-gnu
-CROSS_LINKED := $(CROSS_RUN) aarch64-macos x86_64-macos
-# Each target's Python headers and NumPy wheel platform.
-host_python_include = $(shell $(PYTHON) -c 'import sysconfig; print(sysconfig.get_paths()["include"])')
+CROSS_LINKED := $(CROSS_RUN) aarch64-macos
+CROSS_COMPILED := x86_64-macos
+CROSS_MODULES := $(CROSS_RUN)
+# The Python headers and NumPy wheel platform of the targets whose modules are compiled.
 cross_python_x86_64-windows-gnu = -DMS_WIN64 -I$(CROSS_HEADERS)/cpython-windows/include
-cross_python_aarch64-macos = -I$(host_python_include)
-cross_python_x86_64-macos = -I$(host_python_include)
 cross_numpy_x86_64-windows-gnu := win_amd64
-cross_numpy_aarch64-macos := macosx_14_0_arm64
-cross_numpy_x86_64-macos := macosx_14_0_x86_64
 # The link is at -O2 as well: Zig builds each target's C++ library in the
 # link's mode, and an optimised one costs less to build than a debug one,
 # which comes with UBSan's runtime.  The recipes that call cross_make start
@@ -278,18 +279,22 @@ cross_make = $(MAKE) NATIVE_CXX="$(ZIG) c++ -target $(1)" NATIVE_OUT=build/nativ
 test-cross: $(addprefix cross-run-,$(CROSS_RUN))
 
 .PHONY: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS_LINKED)) \
-	$(addprefix cross-modules-,$(CROSS_LINKED))
+	$(addprefix cross-compile-,$(CROSS_COMPILED)) $(addprefix cross-modules-,$(CROSS_MODULES))
 $(addprefix cross-link-,$(CROSS_LINKED)): cross-link-%: $(ZIG)
 	+$(call cross_make,$*) build/native-$*/kernel_paths
+
+$(addprefix cross-compile-,$(CROSS_COMPILED)): cross-compile-%: $(ZIG)
+	+$(call cross_make,$*) native-objects
 
 # The program runs last, once everything else has been built (while wine was
 # installed and its prefix made), so that its summary closes the output.
 $(addprefix cross-run-,$(CROSS_RUN)): cross-run-%: cross-link-% $(addprefix cross-link-,$(CROSS_LINKED)) \
-		$(addprefix cross-modules-,$(CROSS_LINKED)) $(NATIVE_OUT)/kernel_paths build/wine/.ready
+		$(addprefix cross-compile-,$(CROSS_COMPILED)) $(addprefix cross-modules-,$(CROSS_MODULES)) \
+		$(NATIVE_OUT)/kernel_paths build/wine/.ready
 	+digest=$$($(NATIVE_OUT)/kernel_paths --digest-only) && \
 	$(call cross_make,$*) native-run NATIVE_RUN="WINE=$(WINE) tools/wine-run" NATIVE_ARGS="--digest $$digest"
 
-$(addprefix cross-modules-,$(CROSS_LINKED)): cross-modules-%: $(ZIG) build/cross-headers.stamp
+$(addprefix cross-modules-,$(CROSS_MODULES)): cross-modules-%: $(ZIG) build/cross-headers.stamp
 	+$(call cross_make,$*) native-modules \
 		MODULE_CPPFLAGS="$(cross_python_$*) -I$(CROSS_HEADERS)/numpy-$(CROSS_NUMPY)-$(cross_numpy_$*)/include"
 
