@@ -23,6 +23,14 @@ struct CornerRow {
     float qy_sq;   // max(qy, 0)^2
 };
 
+// Columns [x_begin, x_end) of rows [y_begin, y_end): one corner's square,
+// whose outer edges are its first or last column and row.
+struct CornerSquare {
+    std::int32_t x_begin, x_end, y_begin, y_end;
+    float radius;
+    bool right, bottom;  // which corner: the right ones' outer column is x_end - 1
+};
+
 // Calls `evaluate(rows, count)` on the rows [y_begin, y_end) in batches, each
 // row made by `make(y)`: one call of an evaluator serves many rows.
 template <class Row, class Make, class Evaluate>
@@ -42,10 +50,10 @@ constexpr float min_keep_nan(float a, float limit) noexcept { return limit < a ?
 
 constexpr float max0(float v) noexcept { return v > 0.0f ? v : 0.0f; }
 
-// Calls visit(radius, x_first, y_first, n) for the n x n square of each corner
-// whose radius is positive and at least 1, in the order top-left, top-right,
-// bottom-left, bottom-right.  The radii must already be clamped so that the
-// squares fit the width x height surface.
+// Calls visit(square) for the n x n square of each corner whose radius is
+// positive and at least 1 (n its integer part), in the order top-left,
+// top-right, bottom-left, bottom-right.  The radii must already be clamped so
+// that the squares fit the width x height surface.
 template <typename Visit>
 void for_each_corner_square(const CornerRadii& radii, std::int32_t width, std::int32_t height,
                             Visit visit) {
@@ -61,7 +69,8 @@ void for_each_corner_square(const CornerRadii& radii, std::int32_t width, std::i
         if (!(c.radius > 0.0f)) continue;
         const std::int32_t n = trunc_to_int32(c.radius);
         if (n <= 0) continue;
-        visit(c.radius, c.right ? width - n : 0, c.bottom ? height - n : 0, n);
+        const std::int32_t x = c.right ? width - n : 0, y = c.bottom ? height - n : 0;
+        visit(CornerSquare{x, x + n, y, y + n, c.radius, c.right, c.bottom});
     }
 }
 
@@ -71,18 +80,14 @@ void for_each_corner_square(const CornerRadii& radii, std::int32_t width, std::i
 template <typename Evaluate>
 void for_each_corner_row_batch(const CornerRadii& radii, std::int32_t width, std::int32_t height,
                                float center_y, float half_h, Evaluate evaluate) {
-    for_each_corner_square(radii, width, height,
-                           [&](float radius, std::int32_t x_first, std::int32_t y_first,
-                               std::int32_t n) {
-                               const auto row = [&](std::int32_t y) {
-                                   const float qy =
-                                       std::fabs(static_cast<float>(y) - center_y) - half_h + radius;
-                                   const float qy_out = max0(qy);
-                                   return CornerRow{y, x_first, x_first + n, radius, qy,
-                                                    qy_out * qy_out};
-                               };
-                               in_row_batches<CornerRow>(y_first, y_first + n, row, evaluate);
-                           });
+    for_each_corner_square(radii, width, height, [&](const CornerSquare& sq) {
+        const auto row = [&](std::int32_t y) {
+            const float qy = std::fabs(static_cast<float>(y) - center_y) - half_h + sq.radius;
+            const float qy_out = max0(qy);
+            return CornerRow{y, sq.x_begin, sq.x_end, sq.radius, qy, qy_out * qy_out};
+        };
+        in_row_batches<CornerRow>(sq.y_begin, sq.y_end, row, evaluate);
+    });
 }
 
 }  // namespace zuvo::curvix
