@@ -58,6 +58,7 @@ enum class KernelPath {
     avx2,  // with FMA, where the processor has both
     neon,  // aarch64 with GCC or Clang
 };
+constexpr std::size_t kPathCount = 4;  // the enumerators above
 
 bool kernel_path_available(KernelPath path) noexcept;
 
@@ -65,7 +66,7 @@ bool kernel_path_available(KernelPath path) noexcept;
 KernelPath best_kernel_path() noexcept;
 
 // The evaluators of `path`; all null when this build or processor lacks it.
-Evaluators evaluators_of(KernelPath path) noexcept;
+const Evaluators& evaluators_of(KernelPath path) noexcept;
 
 // Each instruction set's table, defined where its path is built; entered
 // only after the processor said it has that set.

@@ -4,7 +4,7 @@ namespace zuvo::curvix {
 
 void transform_outline_on(const PixelPlanes& px, const OutlineTransformShape& shape,
                           KernelPath path, bool fill_runs) noexcept {
-    const Evaluators e = evaluators_of(path);
+    const Evaluators& e = evaluators_of(path);
     // Vectors and runs change the order of the writes, which only the plain
     // kernel keeps where cells share bytes.
     if ((path == KernelPath::scalar && !fill_runs) || e.outline_span == nullptr ||
