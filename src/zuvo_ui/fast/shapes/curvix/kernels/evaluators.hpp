@@ -47,6 +47,8 @@ struct Evaluators {
     FilledRowsEvaluator filled_rows = nullptr;
     CornerTransformRowsEvaluator corner_transform_rows = nullptr;
     OutlinedRowsEvaluator outlined_rows = nullptr;
+    FilledCornerRunsEvaluator filled_corner_runs = nullptr;      // none on the scalar path
+    OutlinedCornerRunsEvaluator outlined_corner_runs = nullptr;  // none on the scalar path
     draw::OpaqueBlendRun draw_blend_run = nullptr;
 };
 

@@ -61,6 +61,15 @@ inline void fill_words(std::uint8_t* p, std::int32_t count, std::uint32_t word) 
     std::memcpy(p + last, four.w, 16);
 }
 
+// Two stores of `Bytes` bytes of `four`, at p and p + second: a run of one
+// to eight words as two overlapping stores, their size chosen before a loop
+// (the outlined generator's side bands).
+template <int Bytes>
+void store_twice(std::uint8_t* p, std::ptrdiff_t second, const FourWords& four) noexcept {
+    std::memcpy(p, four.w, Bytes);
+    std::memcpy(p + second, four.w, Bytes);
+}
+
 // fill_words with non-temporal stores of whole cache lines, for surfaces too
 // large to stay in the cache between calls: these skip reading each line
 // before writing it, as pygame's fill does.  The partial lines at both ends
