@@ -29,7 +29,55 @@ struct CornerSquare {
     std::int32_t x_begin, x_end, y_begin, y_end;
     float radius;
     bool right, bottom;  // which corner: the right ones' outer column is x_end - 1
+    // Not negative: the square is painted again mirrored, each column x also
+    // as column mirror_x - x, each row y also as row mirror_y - y (both: as
+    // four squares).  See mirror_squares.
+    std::int32_t mirror_x = -1, mirror_y = -1;
 };
+
+// Merges each bottom square into the top square above it and then each
+// right square into the left one beside it, where the two have the same
+// radius and mirrored places: the merged square is painted mirrored instead.
+// Mirrored pixels are equal, since |x - center_x| and |y - center_y| are
+// exact for both (below 2^23 columns and rows) and so is every value formed
+// from them.  Returns how many squares are left, in their order.
+inline std::int32_t mirror_squares(CornerSquare* squares, std::int32_t count, std::int32_t width,
+                                   std::int32_t height) noexcept {
+    constexpr std::int32_t exact = std::int32_t{1} << 23;
+    const auto merge = [&](bool rows) {
+        if ((rows ? height : width) > exact) return;
+        std::int32_t kept = 0;
+        for (std::int32_t i = 0; i < count; ++i) {
+            const CornerSquare& sq = squares[i];
+            bool merged = false;
+            for (std::int32_t j = 0; j < kept && !merged && (rows ? sq.bottom : sq.right); ++j) {
+                CornerSquare& kin = squares[j];
+                if (kin.radius != sq.radius || (rows ? kin.bottom : kin.right) ||
+                    kin.mirror_x != sq.mirror_x || kin.mirror_y != sq.mirror_y) {
+                    continue;
+                }
+                if (rows) {
+                    merged = kin.right == sq.right && kin.x_begin == sq.x_begin &&
+                             kin.x_end == sq.x_end && kin.y_begin + sq.y_end == height &&
+                             kin.y_end + sq.y_begin == height;
+                    if (merged) kin.mirror_y = height - 1;
+                } else {
+                    merged = kin.bottom == sq.bottom && kin.y_begin == sq.y_begin &&
+                             kin.y_end == sq.y_end && kin.x_begin + sq.x_end == width &&
+                             kin.x_end + sq.x_begin == width;
+                    if (merged) kin.mirror_x = width - 1;
+                }
+            }
+            if (merged) continue;
+            if (kept != i) squares[kept] = sq;
+            ++kept;
+        }
+        count = kept;
+    };
+    merge(true);
+    merge(false);
+    return count;
+}
 
 // Calls `evaluate(rows, count)` on the rows [y_begin, y_end) in batches, each
 // row made by `make(y)`: one call of an evaluator serves many rows.

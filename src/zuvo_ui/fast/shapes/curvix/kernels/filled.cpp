@@ -81,7 +81,7 @@ void round_filled_corners_in_runs(const Plane& alpha, const FilledShape& s,
     std::int32_t count = 0;
     for_each_corner_square(clamped_radii(s), s.width, s.height,
                            [&](const CornerSquare& sq) { squares[count++] = sq; });
-    evaluate(alpha, s, squares, count);
+    evaluate(alpha, s, squares, mirror_squares(squares, count, s.width, s.height));
 }
 
 }  // namespace zuvo::curvix

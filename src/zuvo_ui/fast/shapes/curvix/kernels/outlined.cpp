@@ -250,7 +250,7 @@ bool paint_outline_in_runs(const PixelPlanes& px, const OutlinedShape& s,
         sides([&](std::uint8_t* p) { std::memcpy(p, &word, 4); });
     }
     CornerSquare squares[4];
-    const std::int32_t count = corner_squares(s, squares);
+    const std::int32_t count = mirror_squares(squares, corner_squares(s, squares), s.w, s.h);
     corners(px, s, stroke_words(pixels, s), squares, count);
     return true;
 }

@@ -147,7 +147,9 @@ void outlined_rows(const PixelPlanes& px, const OutlinedShape& s, const StrokeWo
 // Where a window of a row lies: lane j is column x0 + j, and the row's lanes
 // are `valid_`.  Columns are counted inwards from the square's outer column:
 // column p of a left square is x_begin + p, of a right one x_end - 1 - p, so
-// that a window [p, p + m) of a right square ends at its last lane.
+// that a window [p, p + m) of a right square ends at its last lane.  A square
+// painted mirrored (mirror_x) writes each window and run a second time,
+// reversed, at the mirrored columns.
 template <class Isa>
 class RowWindows {
 public:
@@ -171,6 +173,9 @@ protected:
     std::int32_t x_from(std::int32_t from, std::int32_t to) const {
         return square_.right ? square_.x_end - to : square_.x_begin + from;
     }
+    bool mirrored() const { return square_.mirror_x >= 0; }
+    // The column mirroring column x.
+    std::int32_t mirror_of(std::int32_t x) const { return square_.mirror_x - x; }
     // A window's counts from `bytes`, whose byte k - 1 is 1 in the lanes of
     // the columns ranking below k: each count one byte of the lanes' sum (a
     // count is at most 8).
@@ -196,8 +201,9 @@ protected:
 // adding qy_sq, sqrt, min/max against constants, the sum of two such terms).
 // Every value is finite here (radii clamped to half the surface), so no NaN
 // breaks the order.  The alpha cells must be distinct: the cleared run is
-// written after the window beside it.
-template <class Isa>
+// written after the window beside it.  `Mirrored`: the squares may be
+// painted mirrored (most are not, and spare the test).
+template <class Isa, bool Mirrored>
 class FilledRunsWindow : public RowWindows<Isa> {
     using Base = RowWindows<Isa>;
 
@@ -219,9 +225,12 @@ public:
         radius_ = splat<Isa>(sq.radius);
     }
 
-    // Row y's values, as for_each_corner_row_batch forms them.
-    void start_row(std::int32_t y) {
-        row_ = alpha_.base + y * alpha_.y_stride;
+    // Row y's values, as for_each_corner_row_batch forms them; the row is
+    // painted again as row `mirror` unless that is negative.
+    void start_row(std::int32_t y, std::int32_t mirror) {
+        rows_[0] = alpha_.base + y * alpha_.y_stride;
+        rows_[1] = alpha_.base + mirror * alpha_.y_stride;
+        mirrored_rows_ = mirror >= 0;
         qy_ = (abs_of<Isa>(splat<Isa>(static_cast<float>(y)) - center_y_) - half_h_) + radius_;
         const F<Isa> qy_out = max0<Isa>(qy_);
         qy_sq_ = qy_out * qy_out;
@@ -245,31 +254,47 @@ public:
         const I<Isa> value = cleared ? I<Isa>{} : low8_of<Isa>((half - signed_dist) * alpha_base_);
         const std::int32_t first = this->square_.right ? Base::lanes - count : 0;
         const Unpacked<Isa> v(value);
-        std::uint8_t* cell = row_ + (x0 + first) * step_;
-        for (std::int32_t j = first; j < first + count; ++j, cell += step_) {
-            *cell = static_cast<std::uint8_t>(v.v[j]);
-        }
+        each_place(x0 + first, [&](std::uint8_t* cell, std::ptrdiff_t step) {
+            for (std::int32_t j = first; j < first + count; ++j, cell += step) {
+                *cell = static_cast<std::uint8_t>(v.v[j]);
+            }
+        });
         return c;
     }
 
     void run(int rank, std::int32_t from, std::int32_t to) {
         if (rank != 0) return;
-        std::uint8_t* cell = row_ + this->x_from(from, to) * step_;
-        for (std::int32_t i = from; i < to; ++i, cell += step_) *cell = 0;
+        each_place(this->x_from(from, to), [&](std::uint8_t* cell, std::ptrdiff_t step) {
+            for (std::int32_t i = from; i < to; ++i, cell += step) *cell = 0;
+        });
     }
 
 private:
+    // write(cell, step) for each place of the cells from column x rightwards:
+    // in each row, and mirrored (leftwards from the mirror of x).
+    template <class Write>
+    void each_place(std::int32_t x, Write write) const {
+        write(rows_[0] + x * step_, step_);
+        if constexpr (Mirrored) {
+            if (this->mirrored()) write(rows_[0] + this->mirror_of(x) * step_, -step_);
+            if (!mirrored_rows_) return;
+            write(rows_[1] + x * step_, step_);
+            if (this->mirrored()) write(rows_[1] + this->mirror_of(x) * step_, -step_);
+        }
+    }
 
     Plane alpha_;
     std::ptrdiff_t step_;
     F<Isa> alpha_base_, center_x_, half_w_;
     float center_y_, half_h_;
     F<Isa> radius_{}, qy_{}, qy_sq_{};
-    std::uint8_t* row_ = nullptr;
+    std::uint8_t* rows_[2] = {};
+    bool mirrored_rows_ = false;
 };
 
 // Each square's rows from its straight end (nearest the middle row)
-// outwards, through row(y, starts).
+// outwards, through row(y, mirror, starts): `mirror` the row painted alike,
+// or -1.
 template <class Window, class Row>
 void for_each_square_row(Window& window, const CornerSquare* squares, std::int32_t count, Row row) {
     for (std::int32_t i = 0; i < count; ++i) {
@@ -278,19 +303,30 @@ void for_each_square_row(Window& window, const CornerSquare* squares, std::int32
         RankStarts starts;
         for (std::int32_t k = 0; k < sq.y_end - sq.y_begin; ++k) {
             const std::int32_t y = sq.bottom ? sq.y_begin + k : sq.y_end - 1 - k;
-            row(y, starts);
+            row(y, sq.mirror_y < 0 ? -1 : sq.mirror_y - y, starts);
         }
     }
+}
+
+template <class Window>
+void paint_filled_square(Window window, const CornerSquare& square) {
+    for_each_square_row(window, &square, 1,
+                        [&](std::int32_t y, std::int32_t mirror, RankStarts& starts) {
+                            window.start_row(y, mirror);
+                            paint_row_in_runs(window, window.length(), starts);
+                        });
 }
 
 template <class Isa>
 void filled_corner_runs(const Plane& alpha, const FilledShape& s, const CornerSquare* squares,
                         std::int32_t count) noexcept {
-    FilledRunsWindow<Isa> window(alpha, s);
-    for_each_square_row(window, squares, count, [&](std::int32_t y, RankStarts& starts) {
-        window.start_row(y);
-        paint_row_in_runs(window, window.length(), starts);
-    });
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (squares[i].mirror_x < 0 && squares[i].mirror_y < 0) {
+            paint_filled_square(FilledRunsWindow<Isa, false>(alpha, s), squares[i]);
+        } else {
+            paint_filled_square(FilledRunsWindow<Isa, true>(alpha, s), squares[i]);
+        }
+    }
 }
 
 // The outlined generator's corner rows as runs, on interleaved pixels.  Its
@@ -334,9 +370,12 @@ public:
                      words.colour),
           full_pixels_(splat_int<Isa>(static_cast<std::int32_t>(full_word_))) {}
 
-    // Row y's values.
-    void start_row(std::int32_t y, F<Isa> dy, F<Isa> dy_out, F<Isa> dy_sq) {
-        row_ = first_byte_ + y * y_stride_;
+    // Row y's values; the row is painted again as row `mirror` unless that
+    // is negative.
+    void start_row(std::int32_t y, std::int32_t mirror, F<Isa> dy, F<Isa> dy_out, F<Isa> dy_sq) {
+        rows_[0] = first_byte_ + y * y_stride_;
+        rows_[1] = first_byte_ + mirror * y_stride_;
+        row_count_ = mirror < 0 ? 1 : 2;
         dy_ = dy;
         dy_out_ = dy_out;
         dy_sq_ = dy_sq;
@@ -357,7 +396,15 @@ public:
         const I<Isa> outer = signed_dist > zero;
         const I<Isa> alpha = full ? full_alpha_ : low8_of<Isa>(alpha_f * alpha_base_);
         const I<Isa> pixel = (I<Isa>)((typename Isa::U)alpha << alpha_shift_) | colour_;
-        store(row_, x0, pixel, written & this->valid_);
+        const I<Isa> write = written & this->valid_;
+        for (int r = 0; r < row_count_; ++r) store(rows_[r], x0, pixel, write);
+        if (this->mirrored()) {
+            const I<Isa> mirrored_pixel = reversed<Isa>(pixel), mirrored_write = reversed<Isa>(write);
+            const std::int32_t mirrored_x0 = this->mirror_of(x0 + Base::lanes - 1);
+            for (int r = 0; r < row_count_; ++r) {
+                store(rows_[r], mirrored_x0, mirrored_pixel, mirrored_write);
+            }
+        }
         // Outside the outer edge a column ranks below 1 unless written, below 2
         // unless full, below 3 and 4 always; inwards of it below 3 if full
         // and below 4 if written (masks are -1, so ~m & 1 is m + 1).
@@ -368,7 +415,13 @@ public:
 
     void run(int rank, std::int32_t from, std::int32_t to) {
         if (rank != 2) return;
-        fill_full(row_ + 4 * std::ptrdiff_t{this->x_from(from, to)}, to - from);
+        const std::int32_t x = this->x_from(from, to);
+        for (int r = 0; r < row_count_; ++r) {
+            fill_full(rows_[r] + 4 * std::ptrdiff_t{x}, to - from);
+            if (this->mirrored()) {
+                fill_full(rows_[r] + 4 * std::ptrdiff_t{this->mirror_of(x + (to - from) - 1)}, to - from);
+            }
+        }
     }
 
 private:
@@ -400,7 +453,8 @@ private:
     I<Isa> colour_, full_alpha_;
     std::uint32_t full_word_;
     I<Isa> full_pixels_;
-    std::uint8_t* row_ = nullptr;
+    std::uint8_t* rows_[2] = {};
+    int row_count_ = 1;
     F<Isa> dy_{}, dy_out_{}, dy_sq_{};
 };
 
@@ -410,20 +464,29 @@ void outlined_corner_runs(const PixelPlanes& px, const OutlinedShape& s, const S
     OutlinedRunsWindow<Isa> window(s, words);
     const float center_y = s.center_y, centerline_h = s.centerline_h;
     const bool wide = s.w >= Isa::lanes;
-    for_each_square_row(window, squares, count, [&](std::int32_t y, RankStarts& starts) {
+    for_each_square_row(window, squares, count, [&](std::int32_t y, std::int32_t mirror,
+                                                    RankStarts& starts) {
         // Row y's values, as paint_outline_corners forms them.
         const F<Isa> dy = abs_of<Isa>(splat<Isa>(static_cast<float>(y)) - center_y) - centerline_h;
         const F<Isa> dy_out = max_of<Isa>(dy, F<Isa>{});
         const F<Isa> dy_sq = dy_out * dy_out;
         if (wide && (!(dy_out[0] > 0.0f) || Isa::sqrt(dy_sq)[0] >= dy_out[0])) {
-            window.start_row(y, dy, dy_out, dy_sq);
+            window.start_row(y, mirror, dy, dy_out, dy_sq);
             paint_row_in_runs(window, window.length(), starts);
             return;
         }
-        // Otherwise every pixel of the row, evaluated.
+        // Otherwise every pixel of the row's places, evaluated.
         const CornerSquare& sq = window.square();
-        const OutlinedCornerRow row{y, sq.x_begin, sq.x_end, dy[0], dy_out[0], dy_sq[0]};
-        outlined_rows<Isa>(px, s, words, &row, 1);
+        OutlinedCornerRow rows[4];
+        std::int32_t n = 0;
+        for (const std::int32_t row_y : {y, mirror}) {
+            if (row_y < 0) continue;
+            rows[n++] = {row_y, sq.x_begin, sq.x_end, dy[0], dy_out[0], dy_sq[0]};
+            if (sq.mirror_x < 0) continue;
+            rows[n++] = {row_y, sq.mirror_x - sq.x_end + 1, sq.mirror_x - sq.x_begin + 1, dy[0],
+                         dy_out[0], dy_sq[0]};
+        }
+        outlined_rows<Isa>(px, s, words, rows, n);
     });
 }
 

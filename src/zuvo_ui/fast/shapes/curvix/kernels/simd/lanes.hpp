@@ -167,6 +167,22 @@ std::int32_t sum_of(I<Isa> v) {
                                      static_cast<std::uint32_t>(pair[1]));
 }
 
+// The lanes in reverse order (GCC's and Clang's shuffles of the vector
+// extensions; GCC before 12 has only the first).
+template <class Isa>
+I<Isa> reversed(I<Isa> v) {
+#if defined(__clang__)
+    static_assert(Isa::lanes == 4 || Isa::lanes == 8, "four or eight lanes");
+    if constexpr (Isa::lanes == 8) {
+        return __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0);
+    } else {
+        return __builtin_shufflevector(v, v, 3, 2, 1, 0);
+    }
+#else
+    return __builtin_shuffle(v, (Isa::lanes - 1) - Isa::iota());
+#endif
+}
+
 // Cells of one row of a plane.  A copy of the plane's numbers: stores
 // through a byte pointer may alias a Plane, which would make the compiler
 // read them again after every store.
