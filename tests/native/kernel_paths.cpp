@@ -39,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "../../src/zuvo_ui/fast/shapes/curvix/kernels/corner_runs.hpp"
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/draw_rect.hpp"
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/draw_shadow.hpp"
 #include "../../src/zuvo_ui/fast/shapes/curvix/kernels/fast.hpp"
@@ -654,6 +655,101 @@ private:
 };
 
 
+// --- the corner squares' run driver -----------------------------------------------
+
+// The generators' corner rows reach only some branches of paint_row_in_runs:
+// their runs move inwards row by row, so its guessed windows rarely miss.
+// Here rows of any ranks, under any guesses, must each have every column
+// decided once as its rank wants: in a window, or in a run of its own rank.
+template <int Lanes, int Ranks>
+class RankedRow {
+public:
+    static constexpr int lanes = Lanes, ranks = Ranks;
+    static constexpr bool evaluated(int rank) { return rank % 2 == 1; }
+
+    explicit RankedRow(std::vector<int> rank) : rank_(std::move(rank)), seen_(rank_.size(), 0) {}
+
+    WindowCounts evaluate(std::int32_t p) {
+        const auto length = static_cast<std::int32_t>(rank_.size());
+        const std::int32_t m = std::min(Lanes, length);
+        WindowCounts c;
+        if (p < 0 || p + m > length) {
+            problem_ = "a window beyond the row";
+            return c;
+        }
+        for (std::int32_t x = p; x < p + m; ++x) {
+            seen_[static_cast<std::size_t>(x)] = 1;
+            for (int k = 1; k < Ranks; ++k) c.below[k] += rank_[static_cast<std::size_t>(x)] < k;
+        }
+        return c;
+    }
+
+    void run(int rank, std::int32_t from, std::int32_t to) {
+        if (from < 0 || from > to || to > static_cast<std::int32_t>(rank_.size())) {
+            problem_ = "a run beyond the row";
+            return;
+        }
+        for (std::int32_t x = from; x < to; ++x) {
+            if (rank_[static_cast<std::size_t>(x)] != rank) problem_ = "a run over another rank";
+            seen_[static_cast<std::size_t>(x)] = std::max(seen_[static_cast<std::size_t>(x)], 2);
+        }
+    }
+
+    // Empty when every column was decided as its rank wants.
+    std::string problem() const {
+        for (std::size_t x = 0; problem_.empty() && x < rank_.size(); ++x) {
+            if (seen_[x] == 0) return "column " + std::to_string(x) + " left undecided";
+            if (seen_[x] == 2 && evaluated(rank_[x])) return "column " + std::to_string(x) + " filled";
+        }
+        return problem_;
+    }
+
+private:
+    std::vector<int> rank_;
+    std::vector<int> seen_;  // 1: in a window, 2: only in runs
+    std::string problem_;
+};
+
+class DriverChecks {
+public:
+    explicit DriverChecks(Report& report) : report_(report) {}
+
+    // Squares of rows whose ranks never fall along a row, painted in turn
+    // with the guesses each row leaves (the kernels' way) or with any.
+    template <int Lanes, int Ranks>
+    void run(Rng& rng) {
+        for (int square = 0; square < 300; ++square) {
+            const int length = 1 + rng.below(square % 5 == 0 ? 70 : 20);
+            RankStarts starts;
+            for (int row = 0; row < 12; ++row) {
+                std::vector<int> rank(static_cast<std::size_t>(length));
+                int r = rng.below(Ranks);
+                for (int& v : rank) {
+                    if (rng.chance(0.25)) r = std::min(Ranks - 1, r + 1 + rng.below(2));
+                    v = r;
+                }
+                if (rng.chance(0.3)) {
+                    for (std::int32_t& at : starts.at) at = rng.below(length + 3) - 1;
+                }
+                RankedRow<Lanes, Ranks> window(rank);
+                paint_row_in_runs(window, length, starts);
+                ++rows_;
+                std::string text;
+                for (const int v : rank) text += static_cast<char>('0' + v);
+                const std::string problem = window.problem();
+                failed_ += !report_.check(problem.empty(), "run driver, " + std::to_string(Lanes) +
+                                                               " lanes, ranks " + text + ": " + problem);
+            }
+        }
+    }
+
+    void print() const { std::printf("  %ld rows, %ld failed\n", rows_, failed_); }
+
+private:
+    Report& report_;
+    long rows_ = 0, failed_ = 0;
+};
+
 // --- the draw kernel --------------------------------------------------------------
 
 namespace draw_checks {
@@ -1089,6 +1185,14 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 100; ++i) others.run(layout, rng);
     }
 
+    DriverChecks driver(report);
+    Rng driver_rng(4242);
+    driver.run<1, 5>(driver_rng);
+    driver.run<4, 5>(driver_rng);
+    driver.run<8, 5>(driver_rng);
+    driver.run<4, 3>(driver_rng);
+    driver.run<8, 3>(driver_rng);
+
     Digest draw_digest;
     draw_checks::DrawChecks draw(report, draw_digest);
     draw_checks::check_draw(draw);
@@ -1147,6 +1251,8 @@ int main(int argc, char** argv) {
     others.print();
     std::printf("other kernels, each path against the scalar kernels:\n");
     report.check(others.print_paths(), "no path of the other kernels was exercised");
+    std::printf("corner squares' run driver, on rows of any ranks and guesses:\n");
+    driver.print();
     draw.print();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

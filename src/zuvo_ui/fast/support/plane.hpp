@@ -75,6 +75,13 @@ inline Span span_of(const Plane& p) noexcept {
 
 }  // namespace layout
 
+// True when no two cells of `p` share a byte.
+inline bool cells_disjoint(const Plane& p) noexcept {
+    if (p.width <= 0 || p.height <= 0) return true;
+    return layout::stride_in_range(p.x_stride) && layout::stride_in_range(p.y_stride) &&
+           layout::blocks_disjoint(p, 1);
+}
+
 // True when no two cells of the four planes share a byte, so that a kernel
 // may reorder, batch or copy writes freely.  Two layouts are recognised:
 // interleaved pixels (equal strides, the four channels within one block that

@@ -1,4 +1,7 @@
 // The paths by preference, each with its table and what it needs of the processor.
+#include <array>
+#include <cstddef>
+
 #include "evaluators.hpp"
 
 namespace zuvo::curvix {
@@ -8,7 +11,12 @@ bool always() noexcept { return true; }
 
 #ifdef ZUVO_HAS_AVX2_PATH
 bool has_avx2_fma() noexcept {
-    static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    // The tables below are filled while the library loads, possibly before
+    // GCC's own constructor has read the processor's features.
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    }();
     return yes;
 }
 #endif
@@ -53,9 +61,26 @@ KernelPath best_kernel_path() noexcept {
     return best;
 }
 
-Evaluators evaluators_of(KernelPath path) noexcept {
-    const PathEntry* e = entry_of(path);
-    return e ? e->table() : Evaluators{};
+namespace {
+
+// Every path's table, filled while the library loads: a kernel call then
+// costs a lookup only (so no other initialiser of a static may call it).
+const std::array<Evaluators, kPathCount> kTables = [] {
+    std::array<Evaluators, kPathCount> t{};
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const PathEntry* e = entry_of(static_cast<KernelPath>(i));
+        if (e) t[i] = e->table();
+    }
+    return t;
+}();
+
+const Evaluators kNoEvaluators{};
+
+}  // namespace
+
+const Evaluators& evaluators_of(KernelPath path) noexcept {
+    const auto i = static_cast<std::size_t>(path);
+    return i < kTables.size() ? kTables[i] : kNoEvaluators;
 }
 
 }  // namespace zuvo::curvix

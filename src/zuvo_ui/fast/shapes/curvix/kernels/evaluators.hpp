@@ -47,6 +47,8 @@ struct Evaluators {
     FilledRowsEvaluator filled_rows = nullptr;
     CornerTransformRowsEvaluator corner_transform_rows = nullptr;
     OutlinedRowsEvaluator outlined_rows = nullptr;
+    FilledCornerRunsEvaluator filled_corner_runs = nullptr;      // none on the scalar path
+    OutlinedCornerRunsEvaluator outlined_corner_runs = nullptr;  // none on the scalar path
     draw::OpaqueBlendRun draw_blend_run = nullptr;
     draw::OpaqueBlendEach draw_blend_each = nullptr;
     draw::BlendOverEach draw_blend_over = nullptr;
@@ -60,6 +62,7 @@ enum class KernelPath {
     avx2,  // with FMA, where the processor has both
     neon,  // aarch64 with GCC or Clang
 };
+constexpr std::size_t kPathCount = 4;  // the enumerators above
 
 bool kernel_path_available(KernelPath path) noexcept;
 
@@ -67,7 +70,7 @@ bool kernel_path_available(KernelPath path) noexcept;
 KernelPath best_kernel_path() noexcept;
 
 // The evaluators of `path`; all null when this build or processor lacks it.
-Evaluators evaluators_of(KernelPath path) noexcept;
+const Evaluators& evaluators_of(KernelPath path) noexcept;
 
 // Each instruction set's table, defined where its path is built; entered
 // only after the processor said it has that set.

@@ -4,7 +4,7 @@ namespace zuvo::curvix {
 
 void transform_outline_on(const PixelPlanes& px, const OutlineTransformShape& shape,
                           KernelPath path, bool fill_runs) noexcept {
-    const Evaluators e = evaluators_of(path);
+    const Evaluators& e = evaluators_of(path);
     // Vectors and runs change the order of the writes, which only the plain
     // kernel keeps where cells share bytes.
     if ((path == KernelPath::scalar && !fill_runs) || e.outline_span == nullptr ||
@@ -16,8 +16,13 @@ void transform_outline_on(const PixelPlanes& px, const OutlineTransformShape& sh
 }
 
 void round_filled_corners_on(const Plane& alpha, const FilledShape& shape, KernelPath path) noexcept {
-    const FilledRowsEvaluator rows = evaluators_of(path).filled_rows;
-    round_filled_corners(alpha, shape, rows ? rows : filled_rows_scalar);
+    const Evaluators& e = evaluators_of(path);
+    // Runs are written apart from the windows beside them: the cells must be distinct.
+    if (e.filled_corner_runs && cells_disjoint(alpha)) {
+        round_filled_corners_in_runs(alpha, shape, e.filled_corner_runs);
+        return;
+    }
+    round_filled_corners(alpha, shape, e.filled_rows ? e.filled_rows : filled_rows_scalar);
 }
 
 void transform_corners_on(const Plane& alpha, const CornerTransformShape& shape,
@@ -31,13 +36,16 @@ void transform_corners_on(const Plane& alpha, const CornerTransformShape& shape,
 
 void paint_outline_on(const PixelPlanes& px, const OutlinedShape& shape, KernelPath path,
                       bool fill_runs) noexcept {
+    const Evaluators& e = evaluators_of(path);
+    if (fill_runs && e.outlined_corner_runs && paint_outline_in_runs(px, shape, e.outlined_corner_runs)) {
+        return;
+    }
     if (fill_runs && cells_disjoint(px)) {
         paint_outline_bands_in_runs(px, shape);
     } else {
         paint_outline_bands(px, shape);
     }
-    const OutlinedRowsEvaluator rows = evaluators_of(path).outlined_rows;
-    paint_outline_corners(px, shape, rows ? rows : outlined_rows_scalar);
+    paint_outline_corners(px, shape, e.outlined_rows ? e.outlined_rows : outlined_rows_scalar);
 }
 
 void transform_outline_fast(const PixelPlanes& px, const OutlineTransformShape& shape) noexcept {

@@ -75,4 +75,13 @@ void round_filled_corners(const Plane& alpha, const FilledShape& s,
                               });
 }
 
+void round_filled_corners_in_runs(const Plane& alpha, const FilledShape& s,
+                                  FilledCornerRunsEvaluator evaluate) noexcept {
+    CornerSquare squares[4];
+    std::int32_t count = 0;
+    for_each_corner_square(clamped_radii(s), s.width, s.height,
+                           [&](const CornerSquare& sq) { squares[count++] = sq; });
+    evaluate(alpha, s, squares, mirror_squares(squares, count, s.width, s.height));
+}
+
 }  // namespace zuvo::curvix

@@ -32,6 +32,14 @@ using FilledRowsEvaluator = void (*)(const Plane& alpha, const FilledShape& shap
 void filled_rows_scalar(const Plane& alpha, const FilledShape& shape, const CornerRow* rows,
                         std::int32_t count) noexcept;
 
+// The corner squares (up to four) as runs (corner_runs.hpp): only the
+// columns where the alpha changes are evaluated, the cleared runs filled.
+// Byte for byte what the scalar kernel writes, where the alpha cells are
+// distinct (evaluators.hpp has one per instruction set).
+using FilledCornerRunsEvaluator = void (*)(const Plane& alpha, const FilledShape& shape,
+                                           const CornerSquare* squares,
+                                           std::int32_t count) noexcept;
+
 // Asks for the cache lines of the four corner squares (prefetch.hpp): the
 // module does so before it releases the interpreter lock, so that they arrive
 // meanwhile.  A hint: no memory changes.
@@ -41,5 +49,9 @@ void prefetch_filled_corners(const Plane& alpha, const FilledShape& shape) noexc
 // `evaluate` (by default the scalar kernel's); `alpha` is width x height.
 void round_filled_corners(const Plane& alpha, const FilledShape& shape,
                           FilledRowsEvaluator evaluate = filled_rows_scalar) noexcept;
+
+// The same through `evaluate`, square by square; the alpha cells must be distinct.
+void round_filled_corners_in_runs(const Plane& alpha, const FilledShape& shape,
+                                  FilledCornerRunsEvaluator evaluate) noexcept;
 
 }  // namespace zuvo::curvix

@@ -74,14 +74,32 @@ void for_each_band(const OutlinedShape& s, Paint paint) {
     paint(clip(r, h - r, s.h), clip(w - sw, w, s.w));  // right
 }
 
-// The four corner squares of `paint_outline_corners`, each through `paint(rows, cols)`.
+// The four corner squares of `paint_outline_corners`, top-left, top-right,
+// bottom-left, bottom-right, those with no pixel left out; returns how many.
+std::int32_t corner_squares(const OutlinedShape& s, CornerSquare squares[4]) noexcept {
+    const std::int64_t box = s.box_size, w = s.w, h = s.h;
+    const Span rows[2] = {clip(0, box, s.h), clip(h - box, h, s.h)};
+    const Span cols[2] = {clip(0, box, s.w), clip(w - box, w, s.w)};
+    std::int32_t count = 0;
+    for (const bool bottom : {false, true}) {
+        for (const bool right : {false, true}) {
+            const Span r = rows[bottom], c = cols[right];
+            if (r.begin == r.end || c.begin == c.end) continue;
+            squares[count++] = {c.begin, c.end, r.begin, r.end, 0.0f, right, bottom};
+        }
+    }
+    return count;
+}
+
+// Each of those squares through `paint(rows, cols)`.
 template <class Paint>
 void for_each_corner(const OutlinedShape& s, Paint paint) {
-    const std::int64_t box = s.box_size, w = s.w, h = s.h;
-    paint(clip(0, box, s.h), clip(0, box, s.w));          // top-left
-    paint(clip(0, box, s.h), clip(w - box, w, s.w));      // top-right
-    paint(clip(h - box, h, s.h), clip(0, box, s.w));      // bottom-left
-    paint(clip(h - box, h, s.h), clip(w - box, w, s.w));  // bottom-right
+    CornerSquare squares[4];
+    const std::int32_t count = corner_squares(s, squares);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const CornerSquare& sq = squares[i];
+        paint(Span{sq.y_begin, sq.y_end}, Span{sq.x_begin, sq.x_end});
+    }
 }
 
 }  // namespace
@@ -155,11 +173,9 @@ void outlined_row(const PixelPlanes& px, const OutlinedShape& s,
     }
 }
 
-// The stroke's pixels as words, when the planes are interleaved.
-StrokeWords stroke_words(const PixelPlanes& px, const OutlinedShape& s) noexcept {
+// The stroke's pixels as words of interleaved `pixels`.
+StrokeWords stroke_words(const InterleavedPixels& pixels, const OutlinedShape& s) noexcept {
     StrokeWords words;
-    InterleavedPixels pixels;
-    if (!find_interleaving(px, s.w, s.h, pixels)) return words;
     const std::uint8_t colour[4] = {s.r, s.g, s.b, 0};
     const std::uint8_t alpha_one[4] = {0, 0, 0, 1};
     const std::uint32_t one = pixels.word(alpha_one);
@@ -179,8 +195,10 @@ void outlined_rows_scalar(const PixelPlanes& px, const OutlinedShape& s, const S
 
 void paint_outline_corners(const PixelPlanes& px, const OutlinedShape& s,
                            OutlinedRowsEvaluator evaluate) noexcept {
-    const StrokeWords words =
-        evaluate == outlined_rows_scalar ? StrokeWords{} : stroke_words(px, s);
+    InterleavedPixels pixels;
+    const StrokeWords words = evaluate != outlined_rows_scalar && find_interleaving(px, s.w, s.h, pixels)
+                                  ? stroke_words(pixels, s)
+                                  : StrokeWords{};
     const auto corner = [&](Span rows, Span cols) {
         // Constant along a row: dy, max(dy, 0) and its square.
         const auto row = [&](std::int32_t y) {
@@ -194,6 +212,47 @@ void paint_outline_corners(const PixelPlanes& px, const OutlinedShape& s,
                                           });
     };
     for_each_corner(s, corner);
+}
+
+bool paint_outline_in_runs(const PixelPlanes& px, const OutlinedShape& s,
+                           OutlinedCornerRunsEvaluator corners) noexcept {
+    InterleavedPixels pixels;
+    if (!find_interleaving(px, s.w, s.h, pixels)) return false;
+    const std::uint8_t rgba[4] = {s.r, s.g, s.b, low8(s.alpha_base)};
+    const std::uint32_t word = pixels.word(rgba);
+    // The bands of for_each_band: the top and bottom ones are long runs, the
+    // side ones short runs on each side of a row.
+    const std::int64_t r = s.r_val, sw = s.sw, w = s.w, h = s.h;
+    const Span across = clip(r, w - r, s.w);
+    for (const Span rows : {clip(0, sw, s.h), clip(h - sw, h, s.h)}) {
+        for (std::int32_t y = rows.begin; y < rows.end; ++y) {
+            fill_words(pixels.at(across.begin, y), across.end - across.begin, word);
+        }
+    }
+    // Both side bands are min(sw, w) wide (or empty): a few stores in each
+    // row, their sizes chosen once.
+    const Span down = clip(r, h - r, s.h), left = clip(0, sw, s.w), right = clip(w - sw, w, s.w);
+    const std::int32_t n = left.end - left.begin;
+    const auto sides = [&](auto store) {
+        for (std::int32_t y = down.begin; y < down.end; ++y) {
+            store(pixels.at(left.begin, y));
+            store(pixels.at(right.begin, y));
+        }
+    };
+    const FourWords four(word);
+    if (n > 8) {
+        sides([&](std::uint8_t* p) { fill_words(p, n, word); });
+    } else if (n >= 4) {
+        sides([&](std::uint8_t* p) { store_twice<16>(p, 4 * (n - 4), four); });
+    } else if (n >= 2) {
+        sides([&](std::uint8_t* p) { store_twice<8>(p, 4 * (n - 2), four); });
+    } else if (n == 1) {
+        sides([&](std::uint8_t* p) { std::memcpy(p, &word, 4); });
+    }
+    CornerSquare squares[4];
+    const std::int32_t count = mirror_squares(squares, corner_squares(s, squares), s.w, s.h);
+    corners(px, s, stroke_words(pixels, s), squares, count);
+    return true;
 }
 
 }  // namespace zuvo::curvix

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "../../../support/plane.hpp"
+#include "corners.hpp"
 
 namespace zuvo::curvix {
 
@@ -78,5 +79,19 @@ void outlined_rows_scalar(const PixelPlanes& px, const OutlinedShape& shape,
 // covers, their rows through `evaluate` (by default the scalar kernel's).
 void paint_outline_corners(const PixelPlanes& px, const OutlinedShape& shape,
                            OutlinedRowsEvaluator evaluate = outlined_rows_scalar) noexcept;
+
+// The corner squares (up to four) as runs (corner_runs.hpp), on interleaved
+// pixels through `words`: only the columns where the coverage changes are
+// evaluated, the fully covered runs filled; byte for byte what the scalar
+// kernel writes (evaluators.hpp has one per instruction set).
+using OutlinedCornerRunsEvaluator = void (*)(const PixelPlanes& px, const OutlinedShape& shape,
+                                             const StrokeWords& words, const CornerSquare* squares,
+                                             std::int32_t count) noexcept;
+
+// The bands and then the corners, where the planes are interleaved 4-byte
+// pixels: each band row a few word stores (both sides of a row at once), the
+// corners through `corners`.  False, with nothing written, where they are not.
+bool paint_outline_in_runs(const PixelPlanes& px, const OutlinedShape& shape,
+                           OutlinedCornerRunsEvaluator corners) noexcept;
 
 }  // namespace zuvo::curvix

@@ -64,10 +64,9 @@ inline void prefetch_cells(const Plane& p, std::int32_t x_begin, std::int32_t x_
 // The lines of the four corner squares of `for_each_corner_square`.
 inline void prefetch_corner_squares(const Plane& p, const CornerRadii& radii, std::int32_t width,
                                     std::int32_t height) noexcept {
-    for_each_corner_square(radii, width, height,
-                           [&](float, std::int32_t x_first, std::int32_t y_first, std::int32_t n) {
-                               prefetch_cells(p, x_first, x_first + n, y_first, y_first + n);
-                           });
+    for_each_corner_square(radii, width, height, [&](const CornerSquare& sq) {
+        prefetch_cells(p, sq.x_begin, sq.x_end, sq.y_begin, sq.y_end);
+    });
 }
 
 }  // namespace zuvo::curvix

@@ -143,6 +143,46 @@ struct Unpacked {
     explicit Unpacked(I<Isa> vector) { std::memcpy(v, &vector, sizeof v); }
 };
 
+// The sum of the lanes, for counting the lanes a mask sets (each 1 after
+// `& 1`): halves added until two lanes are left.  The halves' types are
+// spelled out (GCC ignores a vector_size that depends on a template argument).
+using Quad = std::int32_t __attribute__((vector_size(16)));
+using Pair = std::int32_t __attribute__((vector_size(8)));
+
+template <class Isa>
+std::int32_t sum_of(I<Isa> v) {
+    static_assert(sizeof v == 16 || sizeof v == 32, "four or eight lanes");
+    Quad quad;
+    std::memcpy(&quad, &v, sizeof quad);
+    if constexpr (sizeof v == 32) {
+        Quad high;
+        std::memcpy(&high, reinterpret_cast<const unsigned char*>(&v) + sizeof quad, sizeof high);
+        quad += high;
+    }
+    Pair low, high;
+    std::memcpy(&low, &quad, sizeof low);
+    std::memcpy(&high, reinterpret_cast<const unsigned char*>(&quad) + sizeof low, sizeof high);
+    const Pair pair = low + high;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(pair[0]) +
+                                     static_cast<std::uint32_t>(pair[1]));
+}
+
+// The lanes in reverse order (GCC's and Clang's shuffles of the vector
+// extensions; GCC before 12 has only the first).
+template <class Isa>
+I<Isa> reversed(I<Isa> v) {
+#if defined(__clang__)
+    static_assert(Isa::lanes == 4 || Isa::lanes == 8, "four or eight lanes");
+    if constexpr (Isa::lanes == 8) {
+        return __builtin_shufflevector(v, v, 7, 6, 5, 4, 3, 2, 1, 0);
+    } else {
+        return __builtin_shufflevector(v, v, 3, 2, 1, 0);
+    }
+#else
+    return __builtin_shuffle(v, (Isa::lanes - 1) - Isa::iota());
+#endif
+}
+
 // Cells of one row of a plane.  A copy of the plane's numbers: stores
 // through a byte pointer may alias a Plane, which would make the compiler
 // read them again after every store.

@@ -19,6 +19,8 @@ Evaluators make_evaluators() noexcept {
     e.filled_rows = filled_rows<Isa>;
     e.corner_transform_rows = corner_transform_rows<Isa>;
     e.outlined_rows = outlined_rows<Isa>;
+    e.filled_corner_runs = filled_corner_runs<Isa>;
+    e.outlined_corner_runs = outlined_corner_runs<Isa>;
     e.draw_blend_run = blend_opaque_run<Isa>;
     e.draw_blend_each = blend_opaque_each<Isa>;
     e.draw_blend_over = blend_over_each<Isa>;
