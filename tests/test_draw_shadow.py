@@ -124,10 +124,12 @@ def test_blur_zero_draws_the_box_as_rect_does():
 
 
 @pytest.mark.parametrize("kind", ["alpha bgra", "opaque 32"])
-def test_a_vanishing_blur_draws_the_limit_of_small_ones(kind):
-    # Below an ulp of the rows the blur's window is no wider than a row.
+@pytest.mark.parametrize("blur", [1e-300, 5e-324])
+def test_a_vanishing_blur_draws_the_limit_of_small_ones(kind, blur):
+    # Below an ulp of the rows the blur's window is no wider than a row; half
+    # of 5e-324 is 0.
     a, b = surface(kind)[1], surface(kind)[1]
-    draw.shadow(a, (0, 0, 90, 255), (6.5, 5.25, 33, 24), 1e-300, 9)
+    draw.shadow(a, (0, 0, 90, 255), (6.5, 5.25, 33, 24), blur, 9)
     draw.shadow(b, (0, 0, 90, 255), (6.5, 5.25, 33, 24), 1e-6, 9)
     assert np.array_equal(rgba(a), rgba(b))
 

@@ -1,5 +1,6 @@
 // draw.shadow: a Gaussian-blurred rounded box composited over the surface.
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 #include "../../support/buffer.hpp"
@@ -86,7 +87,9 @@ Ref draw(PyObject* mod, PyObject* args, PyObject* kwargs) {
     } else {
         ShadowPaint paint;
         place(paint);
-        paint.sigma = blur * 0.5;
+        // Half the smallest blur (5e-324) is 0: no sigma is below the
+        // smallest normal double, where every row is as sharp as it gets.
+        paint.sigma = std::max(blur * 0.5, std::numeric_limits<double>::min());
         paint.colour = *colour;
         const std::unique_ptr<float, FreeWithPyMem> scratch(static_cast<float*>(
             PyMem_Malloc(kShadowScratchPerColumn * sizeof(float) * static_cast<std::size_t>(std::max(clip.x1 - clip.x0, 1)))));

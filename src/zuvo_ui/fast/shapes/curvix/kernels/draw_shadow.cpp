@@ -103,9 +103,11 @@ struct Span {
     std::int32_t lo = 0, hi = 0;
 };
 
-// The panels of kPanel sigmas that the arc between angles a and b needs.
+// The panels of kPanel sigmas that the arc between angles a and b needs: at
+// least 1 (NaN too), possibly infinitely many.
 double panels_for(const Corner& c, double a, double b, double sigma) noexcept {
-    return std::max(std::ceil((b - a) * c.r / (kPanel * sigma)), 1.0);
+    const double panels = (b - a) * c.r / (kPanel * sigma);
+    return panels > 1.0 ? std::ceil(panels) : 1.0;
 }
 
 // The 4 * panels nodes of the arc between angles a and b: their x, their y,
