@@ -236,18 +236,17 @@ test-clang: $(NATIVE_OUT)/kernel_paths
 # The same program for other systems, built by Zig's clang (PyPI's ziglang),
 # which brings each system's C library, C++ library and headers: for Windows
 # x86-64 (MinGW's ABI), compiled, linked and run under Debian's wine64 with its
-# digest held to the host build's; for macOS arm64, compiled and linked; for
-# macOS x86-64, compiled (its AVX2 unit too).  Nothing here runs macOS
-# programs, and each target's first link builds Zig's C++ library and runtime
-# for it (about a minute of CPU), which CI's time does not allow twice for the
-# same system.  Zig's runtime answers no to every __builtin_cpu_supports, so
-# the Windows program leaves AVX2 out and runs the scalar and SSE2 paths:
-# those of the Windows wheels, whose clang-cl builds no AVX2 path at all.  The
-# modules' other sources are compiled for Windows too (native-modules),
-# against CPython's headers from Debian's CPython source package (3.11, Debian
-# 12's; MS_WIN64, as MinGW compilers need it defined) and NumPy's from its
-# Windows wheel, both fetched by tools/cross-headers.  Warnings fail all of
-# these builds.
+# digest held to the host build's; for macOS arm64 and x86-64 (its AVX2 unit
+# too), compiled.  Nothing here runs macOS programs, and a link would first
+# build Zig's C++ library and runtime for the target, over a minute of CPU
+# each, which CI's time does not allow.  Zig's runtime answers no to every
+# __builtin_cpu_supports, so the Windows program leaves AVX2 out and runs the
+# scalar and SSE2 paths: those of the Windows wheels, whose clang-cl builds no
+# AVX2 path at all.  The modules' other sources are compiled for Windows too
+# (native-modules), against CPython's headers from Debian's CPython source
+# package (3.11, Debian 12's; MS_WIN64, as MinGW compilers need it defined)
+# and NumPy's from its Windows wheel, both fetched by tools/cross-headers.
+# Warnings fail all of these builds.  CROSS_LINKED=... adds targets to link.
 # Zig keeps what it builds in its cache (~/.cache/zig), but only for the same
 # installation of Zig (a reinstall, even of the same version, misses it), so
 # ziglang goes into a virtual environment kept outside the work tree, in
@@ -262,8 +261,8 @@ CROSS_HEADERS := $(ZIG_HOME)/headers
 CROSS_NUMPY := 2.5.5
 WINE ?= /usr/lib/wine/wine64
 CROSS_RUN := x86_64-windows-gnu
-CROSS_LINKED := $(CROSS_RUN) aarch64-macos
-CROSS_COMPILED := x86_64-macos
+CROSS_LINKED := $(CROSS_RUN)
+CROSS_COMPILED := aarch64-macos x86_64-macos
 CROSS_MODULES := $(CROSS_RUN)
 # The Python headers and NumPy wheel platform of the targets whose modules are compiled.
 cross_python_x86_64-windows-gnu = -DMS_WIN64 -I$(CROSS_HEADERS)/cpython-windows/include

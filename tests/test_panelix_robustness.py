@@ -387,10 +387,17 @@ def test_each_repeated_call_gives_the_same_outcome_every_time(name):
     assert outcomes == [outcomes[0]] * 3, outcomes
 
 
+# The failing child raises on every call, and its exceptions under
+# tracemalloc cost 0.4 ms a call: a tenth of the runs (a leak of 7 bytes a
+# call still shows).
+RUNS_OF = {"update collided, failing child": RUNS // 10}
+
+
 @pytest.mark.repeated
 @pytest.mark.parametrize("name", PATH_PARAMS)
 def test_no_growth_over_repeated_calls(name):
     fn = PATHS[name]
+    runs = RUNS_OF.get(name, RUNS)
     panelix.zuvo_state.renderer = Renderer()
     hook, sys.unraisablehook = sys.unraisablehook, lambda unraisable: None
     stderr, sys.stderr = sys.stderr, io.StringIO()
@@ -401,11 +408,11 @@ def test_no_growth_over_repeated_calls(name):
         gc.collect()
         refs = [sys.getrefcount(o) for o in tracked]
         tracemalloc.start()
-        run_quietly(fn, RUNS // 10)
+        run_quietly(fn, runs // 10)
         sys.stderr = io.StringIO()
         gc.collect()
         base, _ = tracemalloc.get_traced_memory()
-        run_quietly(fn, RUNS)
+        run_quietly(fn, runs)
         sys.stderr = io.StringIO()
         recorder.clear()
         gc.collect()
@@ -413,5 +420,5 @@ def test_no_growth_over_repeated_calls(name):
     finally:
         tracemalloc.stop()
         sys.unraisablehook, sys.stderr = hook, stderr
-    assert after - base < 64 * 1024, "%d bytes grew over %d calls" % (after - base, RUNS)
+    assert after - base < 64 * 1024, "%d bytes grew over %d calls" % (after - base, runs)
     assert [sys.getrefcount(o) for o in tracked] == refs
