@@ -40,7 +40,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
 .PHONY: all build demo test bench bench-one bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel fuzz clean
-.PHONY: test-native test-aarch64 test-clang test-cross native-run native-modules native-objects
+.PHONY: test-native test-aarch64 test-clang test-cross cross-prepare native-run native-modules native-objects
 
 all: build
 
@@ -236,17 +236,18 @@ test-clang: $(NATIVE_OUT)/kernel_paths
 # The same program for other systems, built by Zig's clang (PyPI's ziglang),
 # which brings each system's C library, C++ library and headers: for Windows
 # x86-64 (MinGW's ABI), compiled, linked and run under Debian's wine64 with its
-# digest held to the host build's; for macOS arm64 and x86-64 (its AVX2 unit
-# too), compiled.  Nothing here runs macOS programs, and a link would first
-# build Zig's C++ library and runtime for the target, over a minute of CPU
-# each, which CI's time does not allow.  Zig's runtime answers no to every
-# __builtin_cpu_supports, so the Windows program leaves AVX2 out and runs the
-# scalar and SSE2 paths: those of the Windows wheels, whose clang-cl builds no
-# AVX2 path at all.  The modules' other sources are compiled for Windows too
-# (native-modules), against CPython's headers from Debian's CPython source
-# package (3.11, Debian 12's; MS_WIN64, as MinGW compilers need it defined)
-# and NumPy's from its Windows wheel, both fetched by tools/cross-headers.
-# Warnings fail all of these builds.  CROSS_LINKED=... adds targets to link.
+# digest held to the host build's; for macOS arm64 and x86-64, compiled and
+# linked (nothing here runs them).  A target's first link builds Zig's C++
+# library and runtime for it, over a minute of CPU each: .ci/run links the
+# Windows program only (CROSS_LINKED=x86_64-windows-gnu) and compiles the
+# macOS ones (their AVX2 unit too), within CI's time.  Zig's runtime answers no
+# to every __builtin_cpu_supports, so the Windows program leaves AVX2 out and
+# runs the scalar and SSE2 paths: those of the Windows wheels, whose clang-cl
+# builds no AVX2 path at all.  The modules' other sources are compiled for
+# Windows too (native-modules), against CPython's headers from Debian's
+# CPython source package (3.11, Debian 12's; MS_WIN64, as MinGW compilers need
+# it defined) and NumPy's from its Windows wheel, both fetched by
+# tools/cross-headers.  Warnings fail all of these builds.
 # Zig keeps what it builds in its cache (~/.cache/zig), but only for the same
 # installation of Zig (a reinstall, even of the same version, misses it), so
 # ziglang goes into a virtual environment kept outside the work tree, in
@@ -261,8 +262,9 @@ CROSS_HEADERS := $(ZIG_HOME)/headers
 CROSS_NUMPY := 2.5.5
 WINE ?= /usr/lib/wine/wine64
 CROSS_RUN := x86_64-windows-gnu
-CROSS_LINKED := $(CROSS_RUN)
-CROSS_COMPILED := aarch64-macos x86_64-macos
+CROSS_MACOS := aarch64-macos x86_64-macos
+CROSS_LINKED := $(CROSS_RUN) $(CROSS_MACOS)
+CROSS_COMPILED := $(filter-out $(CROSS_LINKED),$(CROSS_MACOS))
 CROSS_MODULES := $(CROSS_RUN)
 # The Python headers and NumPy wheel platform of the targets whose modules are compiled.
 cross_python_x86_64-windows-gnu = -DMS_WIN64 -I$(CROSS_HEADERS)/cpython-windows/include
@@ -276,6 +278,10 @@ cross_make = $(MAKE) NATIVE_CXX="$(ZIG) c++ -target $(1)" NATIVE_OUT=build/nativ
 	NATIVE_FLAGS="$(NATIVE_FLAGS) -Werror" NATIVE_LDFLAGS=-O2
 
 test-cross: $(addprefix cross-run-,$(CROSS_RUN))
+
+# What test-cross installs and fetches (Zig, the headers, wine and its
+# prefix), for .ci/run to prepare while other stages run.
+cross-prepare: $(ZIG) build/cross-headers.stamp build/wine/.ready
 
 .PHONY: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS_LINKED)) \
 	$(addprefix cross-compile-,$(CROSS_COMPILED)) $(addprefix cross-modules-,$(CROSS_MODULES))
