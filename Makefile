@@ -40,7 +40,7 @@ export PYGAME_HIDE_SUPPORT_PROMPT := 1
 SOURCES := $(shell find src host cmake kernelprobe -type f \( -name '*.cpp' -o -name '*.hpp' -o -name '*.py' -o -name '*.txt' -o -name '*.cmake' -o -name '*.toml' \)) CMakeLists.txt pyproject.toml
 
 .PHONY: all build demo test bench bench-one bench-callgrind test-sanitize test-pygame-ce test-python3.13 check-wheel fuzz clean
-.PHONY: test-native test-aarch64 test-clang test-cross cross-prepare native-run native-modules native-objects
+.PHONY: test-native test-aarch64 test-clang test-cross native-run native-modules native-objects
 
 all: build
 
@@ -278,10 +278,6 @@ cross_make = $(MAKE) NATIVE_CXX="$(ZIG) c++ -target $(1)" NATIVE_OUT=build/nativ
 	NATIVE_FLAGS="$(NATIVE_FLAGS) -Werror" NATIVE_LDFLAGS=-O2
 
 test-cross: $(addprefix cross-run-,$(CROSS_RUN))
-
-# What test-cross installs and fetches (Zig, the headers, wine and its
-# prefix), for .ci/run to prepare while other stages run.
-cross-prepare: $(ZIG) build/cross-headers.stamp build/wine/.ready
 
 .PHONY: $(addprefix cross-run-,$(CROSS_RUN)) $(addprefix cross-link-,$(CROSS_LINKED)) \
 	$(addprefix cross-compile-,$(CROSS_COMPILED)) $(addprefix cross-modules-,$(CROSS_MODULES))
